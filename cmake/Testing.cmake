@@ -1,0 +1,35 @@
+# GoogleTest for every build: the host's package natively, built from Debian's
+# sources (/usr/src/googletest) for the Windows builds.
+
+if(WIN32)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+    find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+
+# client_add_test(<name> SOURCES ... [LIBRARIES ...] [LABELS ...] [TIMEOUT s] [WIN32_RUN])
+# One GoogleTest executable registered as one CTest test, named with the build's
+# prefix. Under the 32-bit Wine (qemu) a program start costs minutes, so the
+# win32 build runs only the tests marked WIN32_RUN; it builds all of them.
+function(client_add_test name)
+    cmake_parse_arguments(T "WIN32_RUN" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gtest_main)
+    if(CLIENT_WINE_ARCH STREQUAL "win32" AND NOT T_WIN32_RUN)
+        return()
+    endif()
+    add_test(NAME ${CLIENT_TEST_PREFIX}${name} COMMAND ${name} --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${CLIENT_TEST_PREFIX}${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+    if(WIN32)
+        set_tests_properties(${CLIENT_TEST_PREFIX}${name} PROPERTIES FIXTURES_REQUIRED wineprefix)
+    endif()
+endfunction()

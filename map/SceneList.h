@@ -1,0 +1,37 @@
+// The scene objects in drawing order: a circular doubly linked list with a
+// sentinel entry, and an entry count. Entries are drawn first to last.
+#pragma once
+
+#include "map/SceneObject.h"
+
+#include <cstdint>
+
+struct SceneEntry {
+    SceneEntry* next;
+    SceneEntry* previous;
+    SceneObject object;
+};
+
+class SceneList {
+public:
+    SceneList();
+    ~SceneList();
+    SceneList(const SceneList&) = delete;
+    SceneList& operator=(const SceneList&) = delete;
+
+    SceneEntry* First() const { return sentinel->next; }
+    SceneEntry* Last() const { return sentinel->previous; }
+    // The sentinel: what First() is when the list is empty, and what follows Last().
+    const SceneEntry* End() const { return sentinel; }
+    int32_t Count() const { return count; }
+
+    // Links a new entry holding a copy of `object` immediately before `position`.
+    SceneEntry* InsertBefore(SceneEntry* position, const SceneObject& object);
+    SceneEntry* Append(const SceneObject& object);
+    void Remove(SceneEntry* entry);
+    void RemoveAll();
+
+private:
+    SceneEntry* sentinel;
+    int32_t count = 0;
+};

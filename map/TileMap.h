@@ -1,0 +1,61 @@
+// The one loaded map: its cells, floor tiles and scene objects, the camera,
+// and the sprite registry through which every sprite of the map is found.
+#pragma once
+
+#include "blitter/Pixmix.h"
+#include "map/SceneList.h"
+#include "sprite/SpriteRegistry.h"
+
+#include <cstdint>
+
+struct MapCell {
+    uint8_t blocked;     // 0: a character may stand here
+    int16_t value;       // kept, never interpreted
+    int32_t dataLength;
+    uint8_t* data;       // owned, dataLength bytes; kept, never interpreted
+};
+
+struct FloorTile {
+    int16_t x;
+    int16_t y;
+    int16_t z;
+    int32_t spriteIndex;
+    char animationName[33];
+    int32_t direction;
+};
+
+class TileMap {
+public:
+    TileMap() = default;
+    ~TileMap();
+    TileMap(const TileMap&) = delete;
+    TileMap& operator=(const TileMap&) = delete;
+
+    // Map file (MapFile.cpp). Sprite ids become indices of `sprites`, so the
+    // registry must be filled first.
+    bool LoadMap(const char* fileName);
+    void ClearMap();
+
+    // Scene list (SceneOrder.cpp).
+    SceneEntry* InsertObject(const SceneObject& object);
+    SceneEntry* AppendObject(const SceneObject& object);
+    void MoveObject(SceneEntry*& entry, int32_t dx, int32_t dy, int32_t dz);
+    bool IsWalkable(int32_t x, int32_t y, int32_t dx, int32_t dy) const;
+    static bool IsInFront(const SceneObject& existing, const SceneObject& added);
+
+    // Rendering (DrawMap.cpp): every floor tile, then every scene object.
+    void DrawMap(SurfaceBuffer surface, int32_t cx, int32_t cy);
+
+    int32_t cameraX = 0;
+    int32_t cameraY = 0;
+    int32_t cameraOffsetX = 0;
+    int32_t cameraOffsetY = 0;
+    int32_t headerValue = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    MapCell** rows = nullptr;  // height rows of width cells
+    int32_t floorTileCount = 0;
+    FloorTile* floorTiles = nullptr;
+    SceneList objects;
+    SpriteRegistry sprites;  // destroyed before `objects`, after ClearMap
+};

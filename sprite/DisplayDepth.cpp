@@ -1,0 +1,3 @@
+#include "sprite/DisplayDepth.h"
+
+uint8_t DisplayDepth = 32;

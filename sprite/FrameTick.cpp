@@ -1,0 +1,3 @@
+#include "sprite/FrameTick.h"
+
+uint32_t FrameTick = 0;

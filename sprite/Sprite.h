@@ -1,0 +1,66 @@
+// A loaded sprite file: named, directional animations of frames whose pixels
+// are already in the display's layout (DisplayDepth).
+#pragma once
+
+#include "blitter/Pixmix.h"
+#include "sprite/Rect.h"
+
+#include <cstdint>
+
+struct AnimationCursor;
+
+// Display times of an animation's frames, in milliseconds, as floats.
+struct AnimationTiming {
+    int32_t frameCount;
+    float* durations;  // owned, frameCount entries
+};
+
+struct SpriteFrame {
+    int32_t duration;   // milliseconds
+    int32_t colorKey;   // as stored: red bits 0-7, green 8-15, blue 16-23
+    int32_t flags;      // bit 0: draw without colour key
+    int16_t anchorX;    // subtracted from the drawing position
+    int16_t anchorY;
+    int16_t offsetX;    // added to the drawing position
+    int16_t offsetY;
+    int16_t reserved1;
+    int16_t reserved2;
+    uint16_t width;
+    uint16_t height;
+    int32_t pixelBytes;     // width x height x DisplayDepth / 8, or 0 without pixels
+    uint8_t* pixels;        // owned; rows of width pixels, no padding
+    int32_t alphaMaskSize;  // as stored; 0: no mask
+    uint8_t* alphaMask;     // owned; one byte per pixel
+    int32_t extraSize;
+    uint8_t* extra;         // owned; kept, never interpreted
+};
+
+struct Animation {
+    char name[33];  // NUL-terminated
+    int32_t direction;
+    int32_t frameCount;
+    AnimationTiming timing;  // cursors point at this member
+    SpriteFrame* frames;     // owned, frameCount entries
+};
+
+struct Sprite {
+    int32_t id;
+    uint8_t pixelFormat;  // stored format of the file: 0 = 5-6-5 big-endian, 1 = 24-bit BGR
+    uint8_t reserved;
+    int32_t animationCount;
+    Animation* animations;  // owned, animationCount entries
+
+    // Sprite file loading (SpriteFile.cpp). The record must be empty.
+    bool LoadSprite(const char* fileName);
+    void ResetSprite();
+    void FreeSprite();
+
+    // Animation lookup (Animation.cpp).
+    int FindAnimation(const char* animationName, int32_t direction) const;
+    const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction,
+                                       AnimationCursor* cursor) const;
+
+    // Frame drawing (DrawSprite.cpp): places, clips and blits the current frame.
+    bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
+                    int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const;
+};
