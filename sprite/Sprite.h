@@ -8,6 +8,7 @@
 #include <cstdint>
 
 struct AnimationCursor;
+class BoundedReader;
 
 // Display times of an animation's frames, in milliseconds, as floats.
 struct AnimationTiming {
@@ -50,8 +51,13 @@ struct Sprite {
     int32_t animationCount;
     Animation* animations;  // owned, animationCount entries
 
-    // Sprite file loading (SpriteFile.cpp). The record must be empty.
+    // Sprite file loading (SpriteFile.cpp). The record must be empty. False
+    // when the file cannot be read or breaks the layout; the record is then
+    // empty again. A wrong magic is logged and ends the process.
     bool LoadSprite(const char* fileName);
+    // The same for a file already in memory, read from just after its magic;
+    // nothing is logged. Pixels are converted to DisplayDepth.
+    bool ReadSprite(BoundedReader& file);
     void ResetSprite();
     void FreeSprite();
 

@@ -1,0 +1,30 @@
+// The geometry of drawing one frame, kept apart from the drawing itself: where
+// the frame lands on the surface, what of it is visible, and the addresses and
+// pitches the blitter is given for that rectangle.
+#pragma once
+
+#include "blitter/Pixmix.h"
+#include "sprite/Rect.h"
+#include "sprite/Sprite.h"
+
+#include <cstdint>
+
+struct FrameBlit {
+    SurfaceBuffer destination;  // the target narrowed to the visible rectangle
+    BlitSource source;
+    bool noColorkey;            // frame flag bit 0: Blt_NoColorkey instead of Blt
+};
+
+// A frame's colour key (red in bits 0-7, green 8-15, blue 16-23) in the pixel
+// layout of `depth`: 0x00RRGGBB at 32, else 5-6-5 as a signed 16-bit value
+// widened to 32 bits, which is how the blitter compares 5-6-5 pixels.
+uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
+
+// Places `frame` with its top-left pixel at (x, y) moved by offset - anchor,
+// on `target`, which describes a whole surface. `clip` (frame coordinates,
+// clamped to the frame) limits the part drawn. `depth` is the frame's pixel
+// layout (DisplayDepth). False when nothing is to be drawn: the frame lies
+// wholly off the surface, its visible part is empty, or it has fewer pixels
+// than its size promises.
+bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y,
+                const Rect* clip, uint8_t depth, FrameBlit& blit);

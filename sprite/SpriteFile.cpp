@@ -1,0 +1,167 @@
+// The sprite file, read strictly in order, little-endian, no padding:
+//
+//   header (16)       "SPRITE" | id i32 | pixelFormat u8 | reserved u8 | animationCount i32
+//   animation (41)    name char[33], NUL within | direction i32 | frameCount i32
+//     frame (32..)    duration i32 | colorKey u8 R,G,B,unused | flags i32
+//                     anchorX anchorY offsetX offsetY reserved1 reserved2 i16 | width height u16
+//                     pixelsPresent i32
+//                     [pixels: width x height, format 0: 5-6-5 high byte first (2),
+//                                              format 1: blue, green, red (3)]   if pixelsPresent != 0
+//                     alphaMaskSize i32 | mask bytes[alphaMaskSize]
+//                     extraSize i32     | extra bytes[extraSize]
+//     ... frameCount frames, then the next animation
+//
+// Nothing from the file is trusted: every count and size is checked against
+// the bytes that are left before anything is allocated for it, and a file that
+// breaks the layout leaves the record empty. Only a wrong magic is fatal.
+#include "sprite/Sprite.h"
+
+#include "gfx/ErrLog.h"
+#include "sprite/BoundedReader.h"
+#include "sprite/DisplayDepth.h"
+#include "sprite/FileBytes.h"
+#include "sprite/PixelConversion.h"
+#include "sprite/SpriteFile.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+template <typename Record>
+Record* AllocateZeroed(int32_t count)
+{
+    if (count == 0) return nullptr;
+    return new (std::nothrow) Record[static_cast<size_t>(count)]();
+}
+
+// Reads `size` bytes into a new buffer; a size of 0 leaves no buffer.
+bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
+{
+    if (!file.Fits(size, 1)) return false;
+    if (size == 0) return true;
+    buffer = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
+    return buffer && file.ReadBytes(buffer, static_cast<size_t>(size));
+}
+
+bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
+{
+    const PixelConversionPath* path = FindPixelConversion(pixelFormat, DisplayDepth);
+    if (!path) return false;
+    const uint64_t count = uint64_t(frame.width) * frame.height;
+    if (!file.Fits(static_cast<int64_t>(count), path->storedBytes)) return false;
+    const uint64_t displaySize = count * path->displayBytes;
+    if (displaySize > uint64_t(std::numeric_limits<int32_t>::max())) return false;
+    if (count == 0) return true;
+
+    frame.pixels = new (std::nothrow) uint8_t[displaySize];
+    if (!frame.pixels) return false;
+    frame.pixelBytes = static_cast<int32_t>(displaySize);
+    path->convert(frame.pixels, file.Take(count * path->storedBytes), count);
+    return true;
+}
+
+bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, float& duration)
+{
+    int32_t pixelsPresent = 0;
+    const bool fixedFields =
+        file.Read(frame.duration) && file.Read(frame.colorKey) && file.Read(frame.flags) &&
+        file.Read(frame.anchorX) && file.Read(frame.anchorY) && file.Read(frame.offsetX) &&
+        file.Read(frame.offsetY) && file.Read(frame.reserved1) && file.Read(frame.reserved2) &&
+        file.Read(frame.width) && file.Read(frame.height) && file.Read(pixelsPresent);
+    if (!fixedFields) return false;
+    duration = static_cast<float>(frame.duration);
+
+    if (pixelsPresent != 0 && !ReadPixels(file, pixelFormat, frame)) return false;
+    return file.Read(frame.alphaMaskSize) && ReadOwnedBytes(file, frame.alphaMaskSize, frame.alphaMask) &&
+           file.Read(frame.extraSize) && ReadOwnedBytes(file, frame.extraSize, frame.extra);
+}
+
+bool ReadAnimation(BoundedReader& file, uint8_t pixelFormat, Animation& animation)
+{
+    int32_t frameCount = 0;
+    if (!file.ReadBytes(animation.name, AnimationNameSize) ||
+        !std::memchr(animation.name, '\0', AnimationNameSize) ||
+        !file.Read(animation.direction) || !file.Read(frameCount) ||
+        !file.Fits(frameCount, SmallestFrameSize)) {
+        return false;
+    }
+    animation.frames = AllocateZeroed<SpriteFrame>(frameCount);
+    animation.timing.durations = AllocateZeroed<float>(frameCount);
+    if (frameCount > 0 && (!animation.frames || !animation.timing.durations)) return false;
+    animation.frameCount = frameCount;
+    animation.timing.frameCount = frameCount;
+
+    for (int32_t i = 0; i < frameCount; ++i) {
+        if (!ReadFrame(file, pixelFormat, animation.frames[i], animation.timing.durations[i])) return false;
+    }
+    return true;
+}
+
+void FreeFrame(SpriteFrame& frame)
+{
+    delete[] frame.pixels;
+    delete[] frame.alphaMask;
+    delete[] frame.extra;
+}
+
+}  // namespace
+
+bool ReadSpriteMagic(BoundedReader& file)
+{
+    char magic[SpriteMagicSize + 1] = {};
+    file.ReadBytes(magic, SpriteMagicSize);
+    return std::memcmp(magic, SpriteMagic, sizeof magic) == 0;
+}
+
+bool Sprite::LoadSprite(const char* fileName)
+{
+    {
+        FileBytes bytes;
+        if (!bytes.ReadFile(fileName)) return false;
+        BoundedReader file(bytes.Data(), bytes.Size());
+        if (ReadSpriteMagic(file)) return ReadSprite(file);
+    }
+    // Fatal unless the log cannot be opened; the file's bytes are gone by now.
+    ErrLog(WrongSpriteMagicMessage);
+    return false;
+}
+
+bool Sprite::ReadSprite(BoundedReader& file)
+{
+    int32_t count = 0;
+    bool ok = file.Read(id) && file.Read(pixelFormat) && file.Read(reserved) && file.Read(count) &&
+              pixelFormat <= 1 && file.Fits(count, AnimationHeaderSize);
+    if (ok) {
+        animations = AllocateZeroed<Animation>(count);
+        ok = count == 0 || animations;
+    }
+    if (ok) {
+        animationCount = count;
+        for (int32_t i = 0; ok && i < count; ++i) ok = ReadAnimation(file, pixelFormat, animations[i]);
+    }
+    if (!ok) FreeSprite();
+    return ok;
+}
+
+void Sprite::ResetSprite()
+{
+    id = 0;
+    pixelFormat = 0;
+    reserved = 0;
+    animationCount = 0;
+    animations = nullptr;
+}
+
+void Sprite::FreeSprite()
+{
+    for (int32_t a = 0; a < animationCount; ++a) {
+        Animation& animation = animations[a];
+        for (int32_t f = 0; f < animation.frameCount; ++f) FreeFrame(animation.frames[f]);
+        delete[] animation.frames;
+        delete[] animation.timing.durations;
+    }
+    delete[] animations;
+    ResetSprite();
+}

@@ -1,0 +1,21 @@
+// The sprite file's fixed sizes, shared by the loader and by the tools that
+// write sprite files. The layout itself is drawn at the top of SpriteFile.cpp.
+#pragma once
+
+#include <cstddef>
+
+class BoundedReader;
+
+constexpr char SpriteMagic[] = "SPRITE";
+constexpr size_t SpriteMagicSize = 6;
+constexpr size_t SpriteHeaderSize = 16;          // magic included
+constexpr size_t AnimationNameSize = 33;         // NUL-terminated within these bytes
+constexpr size_t AnimationHeaderSize = 41;
+constexpr size_t FrameFixedSize = 32;            // up to and including pixelsPresent
+constexpr size_t SmallestFrameSize = FrameFixedSize + 4 + 4;  // no pixels, mask or extra
+
+constexpr const char* WrongSpriteMagicMessage = "LoadSprite(SPRITE_ID wrong) failed.";
+
+// Consumes the six magic bytes; true when they are exactly "SPRITE". A file
+// shorter than that fails, as any other wrong magic.
+bool ReadSpriteMagic(BoundedReader& file);
