@@ -1,0 +1,11 @@
+// Colours reach the device as COLORREFs, 0x00BBGGRR; the program's 32-bit
+// surfaces hold 0x00RRGGBB.
+#pragma once
+
+#include <cstdint>
+
+// Swaps red and blue; green stays, the top byte becomes 0.
+constexpr uint32_t PixelFromColorRef(uint32_t colorRef)
+{
+    return ((colorRef & 0x000000FFu) << 16) | (colorRef & 0x0000FF00u) | ((colorRef & 0x00FF0000u) >> 16);
+}

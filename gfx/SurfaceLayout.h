@@ -1,0 +1,26 @@
+// The arithmetic of GetSurfaceBuffer: a locked surface's memory and a
+// rectangle of it become a SurfaceBuffer.
+#pragma once
+
+#include "blitter/Pixmix.h"
+#include "sprite/Rect.h"
+
+#include <cstdint>
+
+// What a lock reports about a surface's memory.
+struct SurfaceMemory {
+    uint8_t* memory;  // the top-left pixel of the surface
+    int32_t pitch;    // bytes from one row to the next; may exceed width x bytes per pixel
+    int32_t width;
+    int32_t height;
+};
+
+// Raises left and top to at least 0, lowers right and bottom to at most the
+// surface's width and height. Nothing else: an inverted rectangle stays inverted.
+void ClampToSurface(Rect& rect, int32_t width, int32_t height);
+
+// The rectangle (0, 0, width, height).
+Rect WholeSurface(const SurfaceMemory& surface);
+
+// The buffer of `rect`, whose pixels have `bitsPerPixel` bits.
+SurfaceBuffer DescribeRect(const SurfaceMemory& surface, const Rect& rect, uint8_t bitsPerPixel);
