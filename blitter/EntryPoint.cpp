@@ -1,16 +1,26 @@
 // The library's entry point fills the blend table. On Windows the loader calls
 // DllMain on load, unload and thread start and end: each call refills the
-// table with the same bytes, whatever the reason. On Linux a load-time
-// constructor does the same for libPixmix.so.
+// table with the same bytes, whatever the reason, and reports success. On
+// Linux a load-time constructor does the same for libPixmix.so.
 #include "blitter/BlendTable.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+// DllMain's own signature, BOOL WINAPI (HINSTANCE, DWORD, LPVOID), spelled in
+// plain types so that the library needs no Windows header. The name must match
+// exactly: a mismatch would leave the C runtime's empty default DllMain in
+// place, and the table would never be filled.
+#if defined(_WIN64)
+#define PIXMIX_WINAPI
+#else
+#define PIXMIX_WINAPI __stdcall
+#endif
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+extern "C" int PIXMIX_WINAPI DllMain(void* module, unsigned long reason, void* reserved);
+
+extern "C" int PIXMIX_WINAPI DllMain(void*, unsigned long, void*)
 {
     FillBlendTable();
-    return TRUE;
+    return 1;  // TRUE
 }
 #else
 __attribute__((constructor)) static void LoadPixmix()
