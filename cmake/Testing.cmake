@@ -12,17 +12,13 @@ endif()
 include(GoogleTest)
 
 
-# client_add_test(<name> SOURCES ... [LIBRARIES ...] [LABELS ...] [TIMEOUT s] [WIN32_RUN])
+# client_add_test(<name> SOURCES ... [LIBRARIES ...] [LABELS ...] [TIMEOUT s])
 # One GoogleTest executable registered as one CTest test, named with the build's
-# prefix. Under the 32-bit Wine (qemu) a program start costs minutes, so the
-# win32 build runs only the tests marked WIN32_RUN; it builds all of them.
+# prefix. (WIN32_RUN is accepted for older callers: every build runs every test.)
 function(client_add_test name)
     cmake_parse_arguments(T "WIN32_RUN" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gtest_main)
-    if(CLIENT_WINE_ARCH STREQUAL "win32" AND NOT T_WIN32_RUN)
-        return()
-    endif()
     add_test(NAME ${CLIENT_TEST_PREFIX}${name} COMMAND ${name} --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     if(NOT T_TIMEOUT)
