@@ -27,6 +27,7 @@ public:
     Sprite* GetSprite(int index);
 
     int32_t EntryCount() const { return count; }
+    int32_t Capacity() const { return capacity; }
     const SpriteEntry& Entry(int index) const { return entries[index]; }
 
 private:
