@@ -1,0 +1,356 @@
+// The shared device operations against real DirectDraw surfaces: a device on
+// a small window at the normal cooperative level, drawing into off-screen
+// surfaces in system memory.
+#include "gfx/GraphicsDevice.h"
+#include "gfx/WindowedDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+HWND TestWindow()
+{
+    static HWND window = [] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "DeviceTest";
+        RegisterClassA(&windowClass);
+        HWND created = CreateWindowExA(0, "DeviceTest", "DeviceTest", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                       windowClass.hInstance, nullptr);
+        ShowWindow(created, SW_SHOW);
+        return created;
+    }();
+    return window;
+}
+
+// DirectDraw and nothing else: the shared operations need no presenting.
+class SharedOperationsDevice : public GraphicsDevice {
+public:
+    HRESULT Create() override
+    {
+        const HRESULT result = CreateDirectDraw();
+        if (FAILED(result)) return result;
+        return directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+    }
+    HRESULT Flip() override { return 0; }
+};
+
+// A locked view of a surface, for reading back what the device wrote.
+class Locked {
+public:
+    explicit Locked(IDirectDrawSurface7* lockedSurface) : surface(lockedSurface), desc(EmptySurfaceDesc())
+    {
+        ok = SUCCEEDED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+    }
+    ~Locked()
+    {
+        if (ok) surface->Unlock(nullptr);
+    }
+    uint8_t* Memory() const { return static_cast<uint8_t*>(desc.lpSurface); }
+    int32_t Pitch() const { return desc.lPitch; }
+    uint32_t& Pixel(int32_t x, int32_t y) const
+    {
+        return *reinterpret_cast<uint32_t*>(Memory() + Pitch() * y + 4 * x);
+    }
+    bool ok;
+
+private:
+    IDirectDrawSurface7* surface;
+    DDSURFACEDESC2 desc;
+};
+
+class GraphicsDeviceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(device.Init(TestWindow(), 0, 0, 32), DD_OK);
+        ASSERT_NE(device.directDraw, nullptr);
+    }
+    void TearDown() override
+    {
+        for (IDirectDrawSurface7* surface : surfaces) surface->Release();
+        device.Release();
+    }
+    IDirectDrawSurface7* NewSurface(uint16_t surfaceWidth, uint16_t surfaceHeight)
+    {
+        IDirectDrawSurface7* surface = nullptr;
+        EXPECT_EQ(device.CreateSurface(surfaceWidth, surfaceHeight, &surface), DD_OK);
+        if (surface) surfaces.push_back(surface);
+        return surface;
+    }
+    // Every pixel gets a value of its own: (x << 16) | y, plus one so none is black.
+    IDirectDrawSurface7* PatternSurface(uint16_t surfaceWidth, uint16_t surfaceHeight)
+    {
+        IDirectDrawSurface7* surface = NewSurface(surfaceWidth, surfaceHeight);
+        Locked locked(surface);
+        for (int32_t y = 0; y < surfaceHeight; ++y)
+            for (int32_t x = 0; x < surfaceWidth; ++x) locked.Pixel(x, y) = Pattern(x, y);
+        return surface;
+    }
+    static uint32_t Pattern(int32_t x, int32_t y) { return ((x << 16) | y) + 1; }
+
+    SharedOperationsDevice device;
+    std::vector<IDirectDrawSurface7*> surfaces;
+};
+
+}  // namespace
+
+TEST_F(GraphicsDeviceTest, CreateSurfaceMakesSystemMemorySurfacesOfTheDisplayDepth)
+{
+    IDirectDrawSurface7* surface = NewSurface(100, 60);
+    ASSERT_NE(surface, nullptr);
+    DDSURFACEDESC2 desc = EmptySurfaceDesc();
+    ASSERT_EQ(surface->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.dwWidth, 100u);
+    EXPECT_EQ(desc.dwHeight, 60u);
+    EXPECT_TRUE(desc.ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 32u) << "these tests need a 32-bit desktop";
+}
+
+// What a lock reports: the surface's memory and pitch (the lock is let go at once).
+struct MemoryAndPitch {
+    uint8_t* memory;
+    int32_t pitch;
+};
+
+MemoryAndPitch LockedLayout(IDirectDrawSurface7* surface)
+{
+    Locked locked(surface);
+    EXPECT_TRUE(locked.ok);
+    return {locked.Memory(), locked.Pitch()};
+}
+
+TEST_F(GraphicsDeviceTest, GetSurfaceBufferDescribesTheWholeSurface)
+{
+    IDirectDrawSurface7* surface = NewSurface(640, 480);
+    SurfaceBuffer buffer = {};
+    ASSERT_EQ(device.GetSurfaceBuffer(surface, &buffer, nullptr), DD_OK);
+    const MemoryAndPitch layout = LockedLayout(surface);
+    EXPECT_EQ(buffer.firstPixel, layout.memory);
+    EXPECT_EQ(buffer.lastRowEnd, layout.memory + 2560 + layout.pitch * 479);
+    EXPECT_EQ(buffer.pitch, layout.pitch);
+    EXPECT_EQ(buffer.height, 480);
+    EXPECT_EQ(buffer.width, 640);
+    EXPECT_EQ(buffer.bitsPerPixel, 32);
+}
+
+TEST_F(GraphicsDeviceTest, GetSurfaceBufferClampsTheCallersRectangleInPlace)
+{
+    IDirectDrawSurface7* surface = NewSurface(640, 480);
+    const MemoryAndPitch layout = LockedLayout(surface);
+    struct Case {
+        RECT in, out;
+    };
+    const Case cases[] = {
+        {{-10, -10, 700, 500}, {0, 0, 640, 480}},
+        {{100, 50, 200, 150}, {100, 50, 200, 150}},
+        {{600, 470, 650, 490}, {600, 470, 640, 480}},
+    };
+    for (const Case& c : cases) {
+        RECT rect = c.in;
+        SurfaceBuffer buffer = {};
+        ASSERT_EQ(device.GetSurfaceBuffer(surface, &buffer, &rect), DD_OK);
+        EXPECT_EQ(rect.left, c.out.left);
+        EXPECT_EQ(rect.top, c.out.top);
+        EXPECT_EQ(rect.right, c.out.right);
+        EXPECT_EQ(rect.bottom, c.out.bottom);
+        EXPECT_EQ(buffer.firstPixel, layout.memory + layout.pitch * c.out.top + 4 * c.out.left);
+        EXPECT_EQ(buffer.lastRowEnd, layout.memory + 4 * c.out.right + layout.pitch * (c.out.bottom - 1));
+        EXPECT_EQ(buffer.width, c.out.right - c.out.left);
+        EXPECT_EQ(buffer.height, c.out.bottom - c.out.top);
+    }
+}
+
+TEST_F(GraphicsDeviceTest, GetSurfaceBufferKeepsAWiderPitch)
+{
+    // A surface over memory of our own, 2600 bytes per row.
+    std::vector<uint8_t> memory(2600 * 480);
+    DDSURFACEDESC2 desc = OffscreenSurfaceDesc(640, 480);
+    desc.dwFlags |= DDSD_LPSURFACE | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc.lPitch = 2600;
+    desc.lpSurface = memory.data();
+    desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
+    desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc.ddpfPixelFormat.dwRGBBitCount = 32;
+    desc.ddpfPixelFormat.dwRBitMask = 0x00FF0000;
+    desc.ddpfPixelFormat.dwGBitMask = 0x0000FF00;
+    desc.ddpfPixelFormat.dwBBitMask = 0x000000FF;
+    IDirectDrawSurface7* surface = nullptr;
+    ASSERT_EQ(device.directDraw->CreateSurface(&desc, &surface, nullptr), DD_OK);
+    surfaces.push_back(surface);
+
+    SurfaceBuffer buffer = {};
+    ASSERT_EQ(device.GetSurfaceBuffer(surface, &buffer, nullptr), DD_OK);
+    EXPECT_EQ(buffer.firstPixel, memory.data());
+    EXPECT_EQ(buffer.lastRowEnd, memory.data() + 2560 + 2600 * 479);
+    EXPECT_EQ(buffer.pitch, 2600);
+    EXPECT_EQ(buffer.width, 640);
+    EXPECT_EQ(buffer.height, 480);
+}
+
+TEST_F(GraphicsDeviceTest, ColorFillConvertsTheColorRef)
+{
+    IDirectDrawSurface7* surface = NewSurface(16, 8);
+    struct Case {
+        COLORREF color;
+        uint32_t pixel;
+    };
+    const Case cases[] = {
+        {0x000000FF, 0x00FF0000}, {0x00FF0000, 0x000000FF}, {0x0000FF00, 0x0000FF00},
+        {0x00123456, 0x00563412}, {0x00000000, 0x00000000},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(device.ColorFill(surface, c.color), DD_OK);
+        Locked locked(surface);
+        ASSERT_TRUE(locked.ok);
+        for (int32_t y = 0; y < 8; ++y)
+            for (int32_t x = 0; x < 16; ++x)
+                ASSERT_EQ(locked.Pixel(x, y) & 0x00FFFFFF, c.pixel) << std::hex << c.color << " at " << x << "," << y;
+    }
+}
+
+// Where each pixel of the destination came from: the source pixel it holds, or nothing (0).
+struct BltFastCase {
+    const char* name;
+    int32_t x, y;
+    bool hasRect;
+    RECT rect;
+    RECT landed;      // destination pixels that were copied
+    POINT sourceAt;   // the source pixel that landed on landed's top-left
+};
+
+TEST_F(GraphicsDeviceTest, BltFastClipsToTheDestination)
+{
+    const BltFastCase cases[] = {
+        {"off the left", -20, 10, false, {}, {0, 10, 80, 110}, {20, 0}},
+        {"off the bottom right", 600, 450, false, {}, {600, 450, 640, 480}, {0, 0}},
+        {"a part, clipped", -20, 0, true, {10, 10, 50, 50}, {0, 10, 30, 50}, {20, 10}},
+        {"wholly outside", 700, 0, false, {}, {0, 0, 0, 0}, {0, 0}},
+        {"inverted rectangle", 0, 0, true, {50, 50, 10, 10}, {0, 0, 0, 0}, {0, 0}},
+    };
+    IDirectDrawSurface7* source = PatternSurface(100, 100);
+    IDirectDrawSurface7* destination = NewSurface(640, 480);
+    for (const BltFastCase& c : cases) {
+        ASSERT_EQ(device.ColorFill(destination, 0), DD_OK);
+        RECT rect = c.rect;
+        ASSERT_EQ(device.BltFast(destination, source, c.x, c.y, c.hasRect ? &rect : nullptr, DDBLTFAST_WAIT), DD_OK)
+            << c.name;
+        Locked locked(destination);
+        ASSERT_TRUE(locked.ok);
+        int32_t wrong = 0;
+        for (int32_t y = 0; y < 480; ++y) {
+            for (int32_t x = 0; x < 640; ++x) {
+                const bool inside = x >= c.landed.left && x < c.landed.right && y >= c.landed.top && y < c.landed.bottom;
+                const uint32_t expected =
+                    inside ? Pattern(c.sourceAt.x + x - c.landed.left, c.sourceAt.y + y - c.landed.top) : 0;
+                if ((locked.Pixel(x, y) & 0x00FFFFFF) != expected) ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
+}
+
+TEST_F(GraphicsDeviceTest, DrawTextWritesItsColourFromTheGivenCorner)
+{
+    IDirectDrawSurface7* surface = NewSurface(200, 80);
+    struct Case {
+        COLORREF color;
+        uint32_t fullPixel;
+        uint32_t channelMask;  // the channel the text's colour lives in
+    };
+    const Case cases[] = {{0x000000FF, 0x00FF0000, 0x00FF0000}, {0x00FF0000, 0x000000FF, 0x000000FF}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(device.ColorFill(surface, 0), DD_OK);
+        ASSERT_EQ(device.DrawText(surface, 50, 30, c.color, "88.88"), DD_OK);
+        Locked locked(surface);
+        ASSERT_TRUE(locked.ok);
+        int32_t full = 0, otherColour = 0;
+        int32_t left = 200, top = 80, right = 0, bottom = 0;
+        for (int32_t y = 0; y < 80; ++y) {
+            for (int32_t x = 0; x < 200; ++x) {
+                const uint32_t pixel = locked.Pixel(x, y) & 0x00FFFFFF;
+                if (!pixel) continue;
+                if (pixel & ~c.channelMask) ++otherColour;
+                if (pixel == c.fullPixel) ++full;
+                left = std::min(left, x), top = std::min(top, y);
+                right = std::max(right, x + 1), bottom = std::max(bottom, y + 1);
+            }
+        }
+        EXPECT_GT(full, 10) << std::hex << c.color;
+        EXPECT_EQ(otherColour, 0) << std::hex << c.color;
+        // Glyphs start at the corner, within the leading of the default font.
+        EXPECT_GE(left, 50);
+        EXPECT_LE(left, 54);
+        EXPECT_GE(top, 30);
+        EXPECT_LE(top, 36);
+        EXPECT_LE(right, 50 + 60);
+        EXPECT_LE(bottom, 30 + 20);
+    }
+}
+
+TEST_F(GraphicsDeviceTest, ReleaseGivesUpEachReferenceOnce)
+{
+    IDirectDrawSurface7* back = NewSurface(32, 32);
+    IDirectDrawSurface7* drawTarget = NewSurface(32, 32);
+    surfaces.clear();  // the device owns them now
+    device.back = back;
+    device.drawTarget = drawTarget;
+    back->AddRef();
+    drawTarget->AddRef();
+    device.Release();
+    EXPECT_EQ(device.directDraw, nullptr);
+    EXPECT_EQ(device.back, nullptr);
+    EXPECT_EQ(device.drawTarget, nullptr);
+    EXPECT_EQ(back->Release(), 0u);
+    EXPECT_EQ(drawTarget->Release(), 0u);
+}
+
+TEST_F(GraphicsDeviceTest, ReleaseDoesNotReleaseASharedBackTwice)
+{
+    IDirectDrawSurface7* back = NewSurface(32, 32);
+    surfaces.clear();
+    device.back = back;
+    device.drawTarget = back;
+    back->AddRef();
+    back->AddRef();
+    device.Release();
+    EXPECT_EQ(back->Release(), 1u);
+    EXPECT_EQ(back->Release(), 0u);
+}
+
+TEST(WindowedDevice, DrawsIntoAScreenSizedBackSurfaceBehindAClipper)
+{
+    WindowedDevice device;
+    ASSERT_EQ(device.Init(TestWindow(), 0, 0, 32), DD_OK);
+    EXPECT_EQ(device.width, 0);
+    EXPECT_EQ(device.height, 0);
+    ASSERT_NE(device.primary, nullptr);
+    ASSERT_NE(device.back, nullptr);
+    EXPECT_EQ(device.drawTarget, device.back);
+    ASSERT_NE(device.clipper, nullptr);
+    IDirectDrawClipper* attached = nullptr;
+    ASSERT_EQ(device.primary->GetClipper(&attached), DD_OK);
+    EXPECT_EQ(attached, device.clipper);
+    attached->Release();
+
+    DDSURFACEDESC2 desc = EmptySurfaceDesc();
+    ASSERT_EQ(device.back->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.dwWidth, static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_EQ(desc.dwHeight, static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN)));
+    EXPECT_TRUE(desc.ddsCaps.dwCaps & DDSCAPS_SYSTEMMEMORY);
+
+    EXPECT_EQ(device.ColorFill(device.drawTarget, 255), DD_OK);
+    EXPECT_EQ(device.Flip(), DD_OK);
+
+    IDirectDrawSurface7* back = device.back;
+    back->AddRef();
+    device.Release();
+    EXPECT_EQ(device.drawTarget, nullptr);
+    EXPECT_EQ(device.clipper, nullptr);
+    EXPECT_EQ(back->Release(), 0u);
+}
