@@ -1,0 +1,72 @@
+// Every Pixmix path on a 640 x 480 screen and on 64 x 32 sprites, next to
+// the same job done by pixman, SDL2 and memcpy. Names: <job>/<engine>/<input>/<coverage>.
+#include "bench/blitter/BlitEngines.h"
+
+#include <functional>
+#include <string>
+
+namespace {
+
+using Engine = std::function<void(benchmark::State&, BlitScene&)>;
+
+struct EngineEntry {
+    const char* name;
+    Engine run;
+};
+
+void Register(const std::string& job, BlitInput input, const char* inputName, int bytesPerPixel,
+              const std::vector<EngineEntry>& engines)
+{
+    const struct {
+        BlitCoverage coverage;
+        const char* name;
+    } coverages[] = {{BlitCoverage::Screen, "640x480"}, {BlitCoverage::Sprites, "64x32"}};
+    for (const auto& coverage : coverages) {
+        const BlitSceneSpec spec{bytesPerPixel, input, coverage.coverage};
+        for (const EngineEntry& engine : engines) {
+            const std::string name = job + "/" + engine.name + "/" + inputName + "/" + coverage.name;
+            const Engine run = engine.run;
+            benchmark::RegisterBenchmark(name.c_str(), [spec, run](benchmark::State& state) {
+                run(state, SceneFor(spec));
+            })->Unit(benchmark::kMicrosecond);
+        }
+    }
+}
+
+Engine Pixmix(BlitRoutine routine)
+{
+    return [routine](benchmark::State& state, BlitScene& scene) { RunPixmix(state, scene, routine); };
+}
+Engine Pixman(PixmanJob job)
+{
+    return [job](benchmark::State& state, BlitScene& scene) { RunPixman(state, scene, job); };
+}
+Engine Sdl(SdlJob job)
+{
+    return [job](benchmark::State& state, BlitScene& scene) { RunSdl(state, scene, job); };
+}
+
+void RegisterDepth(int bytesPerPixel)
+{
+    const std::string depth = bytesPerPixel == 4 ? "32" : "565";
+    const EngineEntry memcpyRows{"memcpy", RunMemcpy};
+    // With a mask both routines take the blend path; both are measured.
+    const std::vector<EngineEntry> blend = {{"Blt", Pixmix(Blt)},
+                                            {"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},
+                                            {"pixman", Pixman(PixmanJob::OverWithMask)},
+                                            {"SDL2", Sdl(SdlJob::PerPixelAlpha)},
+                                            memcpyRows};
+    Register("blend" + depth, BlitInput::Partial, "partial", bytesPerPixel, blend);
+    Register("blend" + depth, BlitInput::SpriteShaped, "sprite-shaped", bytesPerPixel, blend);
+    Register("key" + depth, BlitInput::HalfKeyed, "half-keyed", bytesPerPixel,
+             {{"Blt", Pixmix(Blt)}, {"SDL2", Sdl(SdlJob::ColorKey)}, memcpyRows});
+    Register("copy" + depth, BlitInput::Opaque, "opaque", bytesPerPixel,
+             {{"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},
+              {"pixman", Pixman(PixmanJob::Source)},
+              {"SDL2", Sdl(SdlJob::Copy)},
+              memcpyRows});
+}
+
+const bool registered = (RegisterDepth(4), RegisterDepth(2), true);
+
+}  // namespace
