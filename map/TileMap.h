@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class BoundedReader;
+
 struct MapCell {
     uint8_t blocked;     // 0: a character may stand here
     int16_t value;       // kept, never interpreted
@@ -32,8 +34,14 @@ public:
     TileMap& operator=(const TileMap&) = delete;
 
     // Map file (MapFile.cpp). Sprite ids become indices of `sprites`, so the
-    // registry must be filled first.
+    // registry must be filled first. A wrong magic, or a file that breaks the
+    // layout, shows the "Wrong map file." box; then, and when the file cannot
+    // be read, the result is false and the map is as it was.
     bool LoadMap(const char* fileName);
+    // The same for a file already in memory, from its first byte.
+    bool ReadMap(BoundedReader& file);
+    // Releases the cells, the floor tiles and every scene entry (not the
+    // cursors they refer to); the map then has no cells (width and height 0).
     void ClearMap();
 
     // Scene list (SceneOrder.cpp).
@@ -43,7 +51,8 @@ public:
     bool IsWalkable(int32_t x, int32_t y, int32_t dx, int32_t dy) const;
     static bool IsInFront(const SceneObject& existing, const SceneObject& added);
 
-    // Rendering (DrawMap.cpp): every floor tile, then every scene object.
+    // Rendering (DrawMap.cpp): every floor tile, then every scene object, each
+    // through its sprite; whatever has no loadable sprite is skipped.
     void DrawMap(SurfaceBuffer surface, int32_t cx, int32_t cy);
 
     int32_t cameraX = 0;
