@@ -1,0 +1,19 @@
+// PNG files as 8-bit RGBA pixels, read and written through libpng.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RgbaImage {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgba;  // width x height x 4 bytes: red, green, blue, alpha; top row first
+
+    const uint8_t* Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+};
+
+// Any PNG (palette, grey, 16-bit) comes out as RGBA. False with `error` set
+// when the file cannot be read.
+bool LoadPng(const std::string& path, RgbaImage& image, std::string& error);
+bool SavePng(const std::string& path, const RgbaImage& image, std::string& error);
