@@ -2,6 +2,8 @@
 // that sets the engines of each "<job>/<engine>/<case>" side by side.
 #include "bench/BenchSupport.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -22,6 +24,9 @@ struct Comparison {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour only on a terminal: logs and CTest output stay plain.
+    SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

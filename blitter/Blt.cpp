@@ -14,6 +14,8 @@ struct BlitPath {
 };
 
 // (routine, pixel size, mask given) -> kernel. With a mask both routines blend.
+// The first matching row wins, so a faster kernel for some CPU feature belongs
+// above the reference row it must match bit for bit, which stays the fallback.
 const BlitPath BlitPaths[] = {
     {Routine::Blt,        4, true,  scalar::blend_x888_a8},
     {Routine::NoColorkey, 4, true,  scalar::blend_x888_a8},
