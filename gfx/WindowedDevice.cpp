@@ -49,7 +49,7 @@ void WindowedDevice::AttachClipper()
 HRESULT WindowedDevice::Flip()
 {
     // Read anew each frame, so the frame follows the window when it moves.
-    RECT windowRect;
+    RECT windowRect = {};
     GetWindowRect(window, &windowRect);
     RECT sourceRect = windowRect;
     OffsetRect(&sourceRect, -windowRect.left, -windowRect.top);

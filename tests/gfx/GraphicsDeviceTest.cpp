@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -27,6 +28,28 @@ HWND TestWindow()
     }();
     return window;
 }
+
+// While it lives, "ErrLog.txt" cannot be opened: the working directory is a
+// fresh one in which a directory has taken the log's name.
+class LogUnavailable {
+public:
+    LogUnavailable() : home(std::filesystem::current_path())
+    {
+        directory = std::filesystem::temp_directory_path() / "client-device-test-no-log";
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory / "ErrLog.txt");
+        std::filesystem::current_path(directory);
+    }
+    ~LogUnavailable()
+    {
+        std::filesystem::current_path(home);
+        std::filesystem::remove_all(directory);
+    }
+
+private:
+    std::filesystem::path home;
+    std::filesystem::path directory;
+};
 
 // DirectDraw and nothing else: the shared operations need no presenting.
 class SharedOperationsDevice : public GraphicsDevice {
@@ -321,6 +344,21 @@ TEST_F(GraphicsDeviceTest, ReleaseDoesNotReleaseASharedBackTwice)
     device.Release();
     EXPECT_EQ(back->Release(), 1u);
     EXPECT_EQ(back->Release(), 0u);
+}
+
+TEST_F(GraphicsDeviceTest, FailedLockWithoutALogReturnsItsCodeAndLeavesTheBuffer)
+{
+    IDirectDrawSurface7* surface = NewSurface(64, 64);
+    const LogUnavailable noLog;
+    // A surface that is locked already cannot be locked again.
+    Locked locked(surface);
+    ASSERT_TRUE(locked.ok);
+
+    SurfaceBuffer buffer;
+    std::memset(&buffer, 0xA5, sizeof buffer);
+    SurfaceBuffer untouched = buffer;
+    EXPECT_TRUE(FAILED(device.GetSurfaceBuffer(surface, &buffer, nullptr)));
+    EXPECT_EQ(std::memcmp(&buffer, &untouched, sizeof buffer), 0) << "the buffer must stay unfilled";
 }
 
 TEST(WindowedDevice, DrawsIntoAScreenSizedBackSurfaceBehindAClipper)
