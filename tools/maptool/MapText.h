@@ -1,0 +1,28 @@
+// The map description that content authors write, and the listing the tool
+// prints for a map file. The language is documented in docs/map-tool.md.
+#pragma once
+
+#include "tools/maptool/MapSource.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SpriteListing {
+    int32_t id = 0;
+    std::string fileName;
+};
+
+struct MapDescription {
+    MapSource map;
+    std::vector<SpriteListing> sprites;  // the lines of "SpriteList.txt", in order
+};
+
+// False on the first mistake, with `error` naming its line.
+bool ParseMapText(const std::string& text, MapDescription& description, std::string& error);
+
+// A description of `map` that ParseMapText reads back to the same map.
+std::string FormatMapText(const MapSource& map);
+
+// The text of "SpriteList.txt" for `sprites`.
+std::string FormatSpriteList(const std::vector<SpriteListing>& sprites);

@@ -1,0 +1,68 @@
+#include "tools/maptool/WorldRender.h"
+
+#include "map/TileMap.h"
+#include "sprite/DisplayDepth.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// The program opens every file relative to its working directory, and so
+// does the registry: the world is drawn from inside its folder.
+class InFolder {
+public:
+    explicit InFolder(const std::string& folder, std::error_code& failed)
+        : previous(std::filesystem::current_path(failed))
+    {
+        if (!failed) std::filesystem::current_path(folder, failed);
+    }
+    ~InFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+    }
+
+private:
+    std::filesystem::path previous;
+};
+
+bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
+{
+    TileMap map;
+    if (!map.sprites.LoadSpriteList("SpriteList.txt")) {
+        error = "cannot read SpriteList.txt";
+        return false;
+    }
+    if (!map.LoadMap("test.map")) {
+        error = "cannot load test.map";
+        return false;
+    }
+    map.cameraX = view.cameraX;
+    map.cameraY = view.cameraY;
+    map.cameraOffsetX = view.cameraOffsetX;
+    map.cameraOffsetY = view.cameraOffsetY;
+
+    pixels.assign(size_t(RenderWidth) * RenderHeight, 0);
+    uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
+    const int32_t pitch = RenderWidth * 4;
+    const SurfaceBuffer surface = {first, first + (RenderHeight - 1) * pitch + RenderWidth * 4, pitch,
+                                   RenderHeight, RenderWidth, 32};
+    map.DrawMap(surface, RenderWidth / 2, RenderHeight / 2);
+    return true;
+}
+
+}  // namespace
+
+bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels,
+                 std::string& error)
+{
+    DisplayDepth = 32;
+    std::error_code failed;
+    InFolder inside(folder, failed);
+    if (failed) {
+        error = "cannot enter " + folder + ": " + failed.message();
+        return false;
+    }
+    return DrawWorld(view, pixels, error);
+}
