@@ -237,6 +237,20 @@ TEST_F(GraphicsDeviceTest, ColorFillConvertsTheColorRef)
     }
 }
 
+TEST_F(GraphicsDeviceTest, SetColorKeyKeysExactlyTheConvertedColour)
+{
+    IDirectDrawSurface7* surface = NewSurface(8, 8);
+    ASSERT_EQ(device.SetColorKey(surface, 0x00FF00FF), DD_OK);  // magenta as a COLORREF
+    DDCOLORKEY key = {};
+    ASSERT_EQ(surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    EXPECT_EQ(key.dwColorSpaceLowValue, 0x00FF00FFu);
+    EXPECT_EQ(key.dwColorSpaceHighValue, 0x00FF00FFu);
+    ASSERT_EQ(device.SetColorKey(surface, 0x00000080), DD_OK);  // dark red
+    ASSERT_EQ(surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    EXPECT_EQ(key.dwColorSpaceLowValue, 0x00800000u);
+    EXPECT_EQ(key.dwColorSpaceHighValue, 0x00800000u);
+}
+
 // Where each pixel of the destination came from: the source pixel it holds, or nothing (0).
 struct BltFastCase {
     const char* name;
@@ -359,6 +373,12 @@ TEST_F(GraphicsDeviceTest, FailedLockWithoutALogReturnsItsCodeAndLeavesTheBuffer
     SurfaceBuffer untouched = buffer;
     EXPECT_TRUE(FAILED(device.GetSurfaceBuffer(surface, &buffer, nullptr)));
     EXPECT_EQ(std::memcmp(&buffer, &untouched, sizeof buffer), 0) << "the buffer must stay unfilled";
+
+    // DirectDraw makes no surface without a size; the out argument stays as it was.
+    IDirectDrawSurface7* const marker = reinterpret_cast<IDirectDrawSurface7*>(0x1234);
+    IDirectDrawSurface7* created = marker;
+    EXPECT_TRUE(FAILED(device.CreateSurface(0, 0, &created)));
+    EXPECT_EQ(created, marker);
 }
 
 TEST(WindowedDevice, DrawsIntoAScreenSizedBackSurfaceBehindAClipper)
