@@ -1,24 +1,58 @@
-// A cursor over the bytes of a binary file held in memory. Every read states
-// how many bytes it needs and fails, consuming nothing, when fewer are left, so
-// a loader that goes through it can never read past the end. Counts and sizes
-// taken from the file are checked with Fits() before anything is allocated for
-// them, so no allocation can exceed what the rest of the file could fill.
+// A cursor over the bytes of a binary file that always knows how many are
+// left. Every read states how many bytes it needs and fails when fewer are
+// left, so a loader that goes through it never reads past the end; counts and
+// sizes taken from the file are checked with Fits() before anything is
+// allocated for them, so no allocation exceeds what the rest of the file
+// could fill.
+//
+// The bytes come from memory, or from an open file through a window of
+// WindowSize bytes, so that a large file is neither held whole nor copied
+// twice: what a loader converts is still in the cache when it converts it.
+// Once a read has failed the reader is spent; loaders give up at that point.
 //
 // Multi-byte integers are little-endian unless the name says otherwise.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+
+// The bytes from the current position of `file` to its end, as the file
+// system reports them; false when it cannot tell (a pipe, a file too large
+// for this platform's file positions). The position is left where it was.
+inline bool SizeOfRest(std::FILE* file, size_t& size)
+{
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(file);
+    if (std::fseek(file, start, SEEK_SET) != 0 || end < start) return false;
+    size = static_cast<size_t>(end - start);
+    return true;
+}
 
 class BoundedReader {
 public:
-    BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), start(data) {}
+    static constexpr size_t WindowSize = 256 * 1024;
 
-    size_t Remaining() const { return static_cast<size_t>(end - next); }
+    // `size` bytes at `data`.
+    BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), remaining(size) {}
+
+    // The rest of an open file, from its current position: `size` bytes, as
+    // the file system reports them. A file that delivers fewer fails the read
+    // that misses them. The file stays open; the caller closes it.
+    BoundedReader(std::FILE* file, size_t size) : remaining(size), source(file) {}
+
+    ~BoundedReader() { delete[] window; }
+    BoundedReader(const BoundedReader&) = delete;
+    BoundedReader& operator=(const BoundedReader&) = delete;
+
+    size_t Remaining() const { return remaining; }
     // Bytes consumed so far: where the next read starts in the file.
-    size_t Offset() const { return static_cast<size_t>(next - start); }
-    bool AtEnd() const { return next == end; }
+    size_t Offset() const { return consumed; }
+    bool AtEnd() const { return remaining == 0; }
+    // A read failed because the file could not be read, not because it ended.
+    bool ReadError() const { return readError; }
 
     // Whether `count` items of `itemSize` bytes each could still be read.
     // Negative counts never fit.
@@ -26,27 +60,50 @@ public:
     {
         if (count < 0) return false;
         if (count == 0 || itemSize == 0) return true;
-        return static_cast<uint64_t>(count) <= Remaining() / itemSize;
+        return static_cast<uint64_t>(count) <= remaining / itemSize;
     }
 
-    // The next `size` bytes, consumed, or null when fewer are left.
+    // The next `size` bytes (at most WindowSize from a file), consumed, or
+    // null when fewer are left.
     const uint8_t* Take(size_t size)
     {
-        if (size > Remaining()) return nullptr;
+        if (size > remaining || !Available(size)) return nullptr;
         const uint8_t* bytes = next;
-        next += size;
+        Consume(size);
         return bytes;
+    }
+
+    // `count` items of `itemSize` bytes (at most WindowSize), handed to
+    // `sink(items, itemCount)` in pieces of whole items as the window holds
+    // them: one piece when the bytes are in memory.
+    template <typename Sink>
+    bool ReadInPieces(size_t count, size_t itemSize, Sink&& sink)
+    {
+        if (!Fits(static_cast<int64_t>(count), itemSize)) return false;
+        while (count > 0) {
+            if (!Available(itemSize)) return false;
+            size_t items = static_cast<size_t>(end - next) / itemSize;
+            if (items > count) items = count;
+            sink(next, items);
+            Consume(items * itemSize);
+            count -= items;
+        }
+        return true;
     }
 
     bool ReadBytes(void* destination, size_t size)
     {
-        const uint8_t* bytes = Take(size);
-        if (!bytes) return false;
-        if (size) std::memcpy(destination, bytes, size);
-        return true;
+        uint8_t* out = static_cast<uint8_t*>(destination);
+        return ReadInPieces(size, 1, [&out](const uint8_t* bytes, size_t count) {
+            std::memcpy(out, bytes, count);
+            out += count;
+        });
     }
 
-    bool Skip(size_t size) { return Take(size) != nullptr; }
+    bool Skip(size_t size)
+    {
+        return ReadInPieces(size, 1, [](const uint8_t*, size_t) {});
+    }
 
     bool Read(uint8_t& value) { return ReadUnsigned(value); }
     bool Read(uint16_t& value) { return ReadUnsigned(value); }
@@ -64,6 +121,32 @@ public:
     }
 
 private:
+    void Consume(size_t size)
+    {
+        next += size;
+        remaining -= size;
+        consumed += size;
+    }
+
+    // Makes `size` bytes (no more than are left) lie at `next`, reading from
+    // the file when they are not in the window yet.
+    bool Available(size_t size)
+    {
+        const size_t held = static_cast<size_t>(end - next);
+        if (held >= size) return true;
+        if (!source || size > WindowSize) return false;
+        if (!window) window = new uint8_t[WindowSize];
+        if (held) std::memmove(window, next, held);
+        size_t wanted = remaining < WindowSize ? remaining : WindowSize;
+        const size_t got = std::fread(window + held, 1, wanted - held, source);
+        next = window;
+        end = window + held + got;
+        if (held + got >= size) return true;
+        readError = std::ferror(source) != 0;
+        remaining = 0;  // the file is shorter than it said: nothing more is trusted
+        return false;
+    }
+
     template <typename Unsigned>
     bool ReadUnsigned(Unsigned& value)
     {
@@ -87,7 +170,11 @@ private:
         return true;
     }
 
-    const uint8_t* next;
-    const uint8_t* end;
-    const uint8_t* start;
+    const uint8_t* next = nullptr;  // the bytes at hand: in memory, or in the window
+    const uint8_t* end = nullptr;
+    size_t remaining;               // bytes of the file not consumed yet
+    size_t consumed = 0;
+    std::FILE* source = nullptr;
+    uint8_t* window = nullptr;
+    bool readError = false;
 };

@@ -19,10 +19,10 @@
 #include "gfx/ErrLog.h"
 #include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
-#include "sprite/FileBytes.h"
 #include "sprite/PixelConversion.h"
 #include "sprite/SpriteFile.h"
 
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -58,8 +58,11 @@ bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
     frame.pixels = new (std::nothrow) uint8_t[displaySize];
     if (!frame.pixels) return false;
     frame.pixelBytes = static_cast<int32_t>(displaySize);
-    path->convert(frame.pixels, file.Take(count * path->storedBytes), count);
-    return true;
+    uint8_t* display = frame.pixels;
+    return file.ReadInPieces(count, path->storedBytes, [&](const uint8_t* stored, size_t pixels) {
+        path->convert(display, stored, pixels);
+        display += pixels * path->displayBytes;
+    });
 }
 
 bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, float& duration)
@@ -117,15 +120,20 @@ bool ReadSpriteMagic(BoundedReader& file)
 
 bool Sprite::LoadSprite(const char* fileName)
 {
-    {
-        FileBytes bytes;
-        if (!bytes.ReadFile(fileName)) return false;
-        BoundedReader file(bytes.Data(), bytes.Size());
-        if (ReadSpriteMagic(file)) return ReadSprite(file);
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file) return false;
+    bool wrongMagic = false, loaded = false;
+    size_t size = 0;
+    if (SizeOfRest(file, size)) {
+        BoundedReader reader(file, size);
+        // A file that cannot be read (a directory, say) has no magic to be wrong.
+        if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader);
+        else wrongMagic = !reader.ReadError();
     }
-    // Fatal unless the log cannot be opened; the file's bytes are gone by now.
-    ErrLog(WrongSpriteMagicMessage);
-    return false;
+    std::fclose(file);
+    // Fatal unless the log cannot be opened.
+    if (wrongMagic) ErrLog(WrongSpriteMagicMessage);
+    return loaded;
 }
 
 bool Sprite::ReadSprite(BoundedReader& file)

@@ -2,7 +2,6 @@
 
 #include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
-#include "sprite/FileBytes.h"
 #include "sprite/SpriteFile.h"
 #include "tools/spritetool/PngImage.h"
 
@@ -70,23 +69,27 @@ std::string FileNameFor(const Animation& animation, int32_t frame)
 
 bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
 {
-    FileBytes bytes;
-    if (!bytes.ReadFile(path.c_str())) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    size_t size = 0;
+    if (!file || !SizeOfRest(file, size)) {
+        if (file) std::fclose(file);
         error = path + ": cannot be read";
         return false;
     }
-    BoundedReader file(bytes.Data(), bytes.Size());
-    if (!ReadSpriteMagic(file)) {
-        error = path + ": not a sprite file (it does not start with SPRITE)";
-        return false;
-    }
+    BoundedReader reader(file, size);
     const uint8_t savedDepth = DisplayDepth;
     DisplayDepth = 32;
-    const bool read = sprite.ReadSprite(file);
+    const bool magic = ReadSpriteMagic(reader);
+    const bool read = magic && sprite.ReadSprite(reader);
     DisplayDepth = savedDepth;
-    if (!read) {
-        error = path + ": damaged: the layout breaks at or before byte " + std::to_string(file.Offset()) +
-                " of " + std::to_string(bytes.Size());
+    std::fclose(file);
+    if (reader.ReadError()) {
+        error = path + ": cannot be read";
+    } else if (!magic) {
+        error = path + ": not a sprite file (it does not start with SPRITE)";
+    } else if (!read) {
+        error = path + ": damaged: the layout breaks at or before byte " + std::to_string(reader.Offset()) +
+                " of " + std::to_string(size);
     }
     return read;
 }
