@@ -1,12 +1,22 @@
-// Scene start-up and map drawing. Until the map subsystem joins, there is no
-// scene: start-up succeeds and nothing is drawn.
+// Scene start-up and map drawing: the registry and the map once, then the map
+// in every frame, centred in the 640 x 480 frame.
 #include "app/Scene.h"
+#include "app/World.h"
+
+namespace {
+constexpr int32_t CentreX = 320;
+constexpr int32_t CentreY = 240;
+}  // namespace
 
 bool StartScene()
 {
-    return true;
+    // The map turns its sprite ids into registry indices as it loads, so the
+    // registry is filled first.
+    if (!Map.sprites.LoadSpriteList("SpriteList.txt")) return false;
+    return Map.LoadMap("test.map");
 }
 
-void DrawScene(SurfaceBuffer)
+void DrawScene(SurfaceBuffer surface)
 {
+    Map.DrawMap(surface, CentreX, CentreY);
 }
