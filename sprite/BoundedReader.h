@@ -135,9 +135,13 @@ private:
         const size_t held = static_cast<size_t>(end - next);
         if (held >= size) return true;
         if (!source || size > WindowSize) return false;
-        if (!window) window = new uint8_t[WindowSize];
+        if (!window) {
+            // A small file gets a window of its own size.
+            windowSize = remaining < WindowSize ? remaining : WindowSize;
+            window = new uint8_t[windowSize];
+        }
         if (held) std::memmove(window, next, held);
-        size_t wanted = remaining < WindowSize ? remaining : WindowSize;
+        const size_t wanted = remaining < windowSize ? remaining : windowSize;
         const size_t got = std::fread(window + held, 1, wanted - held, source);
         next = window;
         end = window + held + got;
@@ -176,5 +180,6 @@ private:
     size_t consumed = 0;
     std::FILE* source = nullptr;
     uint8_t* window = nullptr;
+    size_t windowSize = 0;
     bool readError = false;
 };

@@ -7,16 +7,25 @@
 #include "sprite/Sprite.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
+// In memory-backed /dev/shm where there is one: a file is written and read per input.
 const std::string& InputPath()
 {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("fuzz-sprite-" + std::to_string(getpid()) + ".spr")).string();
+    static const std::string path = [] {
+        std::error_code error;
+        const std::filesystem::path shm = "/dev/shm";
+        const std::filesystem::path folder =
+            std::filesystem::is_directory(shm, error) ? shm : std::filesystem::temp_directory_path();
+        return (folder / ("fuzz-sprite-" + std::to_string(getpid()) + ".spr")).string();
+    }();
+    static const bool removedAtExit = std::atexit([] { std::remove(InputPath().c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 

@@ -20,11 +20,22 @@ void EnterEmptyDirectory()
 {
     static bool entered = false;
     if (entered) return;
+    // Memory-backed /dev/shm where there is one: the list is written and read per input.
+    std::error_code error;
+    const std::filesystem::path shm = "/dev/shm";
     const std::filesystem::path directory =
-        std::filesystem::temp_directory_path() / ("fuzz-sprite-list-" + std::to_string(getpid()));
+        (std::filesystem::is_directory(shm, error) ? shm : std::filesystem::temp_directory_path()) /
+        ("fuzz-sprite-list-" + std::to_string(getpid()));
     std::filesystem::create_directories(directory);
     std::filesystem::current_path(directory);
     entered = true;
+    static std::filesystem::path made;
+    made = directory;
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
+        std::filesystem::remove_all(made, ignored);
+    });
 }
 
 bool StaysInside(const char* name)
