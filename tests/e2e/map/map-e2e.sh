@@ -1,0 +1,166 @@
+#!/bin/bash
+# map-e2e.sh <scenario> <win32|win64> <bin dir> <host tools dir> [<keep dir>]
+#
+# Runs client.exe (full-screen) under Wine in an Xvfb display of its own, from
+# a fresh working directory holding the world of world.txt, made by the native
+# tools of <host tools dir>:
+#
+#   picture          the screen equals the same world drawn natively by DrawMap
+#                    (maptool render), pixel for pixel outside the rate text;
+#                    Escape ends with 0
+#   no-sprite-list   without "SpriteList.txt" the program ends with -1 before it
+#                    opens "test.map" (which would show a box: its magic is wrong)
+#   wrong-magic      "test.map" not starting with "MAP": the box titled "Error"
+#                    appears; Return closes it and the program ends with -1
+#   broken-map       "test.map" one byte short: the same box, then -1
+#
+# On a picture mismatch the two pictures are kept in <keep dir>.
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/../wine-env.sh"
+
+scenario="${1:?usage: map-e2e.sh <scenario> <win32|win64> <bin dir> <host tools dir> [<keep dir>]}"
+arch="${2:?}"
+bin="$(cd "${3:?}" && pwd)"
+tools="$(cd "${4:?}" && pwd)"
+keep="${5:-}"
+maptool="$tools/tools/maptool/maptool"
+make_sprites="$tools/tests/e2e/map/make-world-sprites"
+
+# A program start under the 32-bit Wine (qemu) takes far longer.
+if [ "$arch" = win32 ]; then deadline=600; else deadline=90; fi
+
+# Where the frame rate is written: the text starts at (50, 50) and is left out
+# of the comparison with room for any rate.
+rate_box="48,48 170,80"
+
+work=""
+scratch=""
+launcher_pid=""
+
+fail() {
+    echo "FAIL ($scenario, $arch): $*" >&2
+    exit 1
+}
+
+cleanup() {
+    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
+        kill "$launcher_pid" 2>/dev/null
+    fi
+    wine_env_cleanup
+    [ -n "$work" ] && rm -rf "$work"
+    [ -n "$scratch" ] && rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+make_world() {
+    "$make_sprites" "$work" || fail "make-world-sprites failed"
+    "$maptool" build "$here/world.txt" "$work/test.map" "$work/SpriteList.txt" || fail "maptool build failed"
+}
+
+start_program() {
+    wine_prefix_new "$arch" || fail "no Wine prefix"
+    wine_display_start 640x480x24 || fail "no X display"
+    local exe=client.exe
+    [ -f "$bin/client-windowed.exe" ] || exe=client-fullscreen.exe
+    (cd "$work" && exec "$(wine_loader "$arch")" "$bin/wine-launcher.exe" \
+        "Z:$(echo "$bin/$exe" | tr / '\\')" > "$scratch/launcher.out" 2>/dev/null) &
+    launcher_pid=$!
+}
+
+# wait_for_window <title>: prints the window's id.
+wait_for_window() {
+    local end=$((SECONDS + deadline)) id
+    while [ $SECONDS -lt $end ]; do
+        id="$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)"
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        kill -0 "$launcher_pid" 2>/dev/null ||
+            fail "the program ended before a window '$1' appeared: $(cat "$scratch/launcher.out")"
+        sleep 0.2
+    done
+    fail "no window titled $1 within ${deadline} s"
+}
+
+expect_exit() {
+    local end=$((SECONDS + deadline)) code
+    while kill -0 "$launcher_pid" 2>/dev/null; do
+        [ $SECONDS -lt $end ] || fail "the program did not end within ${deadline} s"
+        sleep 0.2
+    done
+    launcher_pid=""
+    code="$(sed -n 's/^wine-launcher: exit code \(-\{0,1\}[0-9]\{1,\}\)\r\{0,1\}$/\1/p' "$scratch/launcher.out" | tail -n 1)"
+    [ -n "$code" ] || fail "no exit code reported: $(cat "$scratch/launcher.out")"
+    [ "$code" = "$1" ] || fail "exit code $code, expected $1"
+}
+
+press() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key "$2"
+}
+
+without_rate() {
+    convert "$1" -fill black -draw "rectangle $rate_box" "$2"
+}
+
+# Screenshots until one shows the rate text (pure red) and matches the
+# expected picture; the frames before the first full one may differ.
+expect_picture() {
+    local end=$((SECONDS + deadline)) reds differ="unknown"
+    without_rate "$scratch/expected.png" "$scratch/expected-masked.png"
+    while [ $SECONDS -lt $end ]; do
+        import -window root "$scratch/shot.png" 2>/dev/null
+        reds="$(convert "$scratch/shot.png" -fill black +opaque '#FF0000' -format '%[fx:round(mean.r*w*h)]' info: 2>/dev/null)"
+        if [ "${reds:-0}" -gt 0 ]; then
+            without_rate "$scratch/shot.png" "$scratch/shot-masked.png"
+            differ="$(compare -metric AE "$scratch/shot-masked.png" "$scratch/expected-masked.png" null: 2>&1)"
+            [ "$differ" = 0 ] && return 0
+        fi
+        sleep 0.5
+    done
+    if [ -n "$keep" ]; then
+        mkdir -p "$keep"
+        cp "$scratch/shot.png" "$keep/$arch-screen.png"
+        cp "$scratch/expected.png" "$keep/$arch-expected.png"
+    fi
+    fail "the screen differs from the native picture in $differ pixels${keep:+ (pictures in $keep)}"
+}
+
+scratch="$(mktemp -d)"
+work="$(mktemp -d)"
+make_world
+
+case "$scenario" in
+picture)
+    "$maptool" render "$work" "$scratch/expected.png" || fail "maptool render failed"
+    # The world must show: more than a few hundred lit pixels in the picture.
+    lit="$(convert "$scratch/expected.png" -threshold 0 -format '%[fx:round(mean*w*h)]' info:)"
+    [ "$lit" -gt 5000 ] || fail "the native picture is nearly empty ($lit lit pixels)"
+    start_program
+    window="$(wait_for_window Client)" || exit 1
+    expect_picture
+    press "$window" Escape
+    expect_exit 0
+    ;;
+no-sprite-list)
+    rm "$work/SpriteList.txt"
+    printf 'PAM' | dd of="$work/test.map" conv=notrunc status=none
+    start_program
+    expect_exit -1
+    ;;
+wrong-magic|broken-map)
+    if [ "$scenario" = wrong-magic ]; then
+        printf 'PAM' | dd of="$work/test.map" conv=notrunc status=none
+    else
+        truncate -s -1 "$work/test.map"
+    fi
+    start_program
+    box="$(wait_for_window Error)" || exit 1
+    press "$box" Return
+    expect_exit -1
+    ;;
+*)
+    fail "unknown scenario"
+    ;;
+esac
+echo "ok ($scenario, $arch)"
