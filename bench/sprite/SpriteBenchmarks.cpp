@@ -9,12 +9,14 @@
 #include "tools/spritetool/SpriteWriter.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +55,21 @@ void KeepTheHeap()
 #endif
 }
 
+// Files of this run only (several builds may run benchmarks at once), removed at exit.
+std::string BenchFile(const std::string& name)
+{
+    static std::vector<std::string> made;
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("client-bench-" + std::to_string(getpid()) + "-" + name)).string();
+    if (made.empty()) {
+        std::atexit([] {
+            for (const std::string& file : made) std::remove(file.c_str());
+        });
+    }
+    made.push_back(path);
+    return path;
+}
+
 struct SpriteFile {
     std::string path;
     size_t size;
@@ -64,8 +81,7 @@ const SpriteFile& LargeFile(uint8_t pixelFormat)
     SpriteFile& file = files[pixelFormat];
     if (file.path.empty()) {
         const std::vector<uint8_t> bytes = EncodeSpriteFile(LargeSprite(pixelFormat));
-        file.path = (std::filesystem::temp_directory_path() /
-                     ("client-bench-sprite-" + std::to_string(pixelFormat) + ".spr")).string();
+        file.path = BenchFile("sprite-" + std::to_string(pixelFormat) + ".spr");
         WriteFileBytes(file.path, bytes);
         file.size = bytes.size();
     }
@@ -124,7 +140,7 @@ struct DrawScene {
             source.animations.push_back({"blended", direction, {blended}});
         }
         const std::vector<uint8_t> bytes = EncodeSpriteFile(source);
-        const std::string path = (std::filesystem::temp_directory_path() / "client-bench-draw.spr").string();
+        const std::string path = BenchFile("draw.spr");
         WriteFileBytes(path, bytes);
         DisplayDepth = 32;
         sprite.ResetSprite();

@@ -15,19 +15,22 @@
 #include <string>
 #include <vector>
 
-// Runs each test in an empty directory of its own below the directory the
-// test program started in. The name depends only on the test, so that a death
-// test's child process (which may be the program started anew) works in the
-// same directory as its parent.
+// Runs each test in an empty directory of its own. The name depends only on
+// the build and the test, not on the working directory, so that a death
+// test's child (on Windows the program started anew, in the parent's working
+// directory) works in the same directory as its parent.
 class InScratchDirectory : public ::testing::Test {
 protected:
     void SetUp() override
     {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         home = std::filesystem::current_path();
-        scratch = home / ("scratch-" + std::string(test->test_suite_name()) + "-" + test->name());
-        std::filesystem::remove_all(scratch);
+        scratch = std::filesystem::temp_directory_path() /
+                  ("client-sprite-" SPRITE_TEST_BUILD "-" + std::string(test->test_suite_name()) + "-" + test->name());
+        // Emptied rather than removed: on Windows a directory cannot go while
+        // the parent of a death test works in it.
         std::filesystem::create_directories(scratch);
+        for (const auto& entry : std::filesystem::directory_iterator(scratch)) std::filesystem::remove_all(entry.path());
         std::filesystem::current_path(scratch);
         savedDepth = DisplayDepth;
     }
@@ -85,6 +88,13 @@ inline void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
 {
     for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
 }
+
+// "ErrLog.txt" is written in text mode: on Windows a line ends in "\r\n".
+#if defined(_WIN32)
+constexpr const char* LogLineEnd = "\r\n";
+#else
+constexpr const char* LogLineEnd = "\n";
+#endif
 
 // File offsets of the first animation and its first frame.
 constexpr size_t FirstAnimation = 16;
