@@ -8,7 +8,7 @@ from raytrace import Capsule, Ellipsoid, Material, Picture, cell_noise, outlined
 STEPS = {0: (1, 0), 1: (1, 1), 2: (0, 1), 3: (-1, 1), 4: (-1, 0), 5: (-1, -1), 6: (0, -1), 7: (1, -1)}
 FRAMES = 8
 FRAME_MS = 500  # at the walkers' speed 10 a frame lasts 50 ms: a step takes 0.4 s
-BOUNDS = (-15, -38, 15, 6)  # screen box around the feet, wide enough for every pose
+BOUNDS = (-15, -40, 15, 6)  # screen box around the feet, wide enough for every pose
 
 
 def screen_step(direction):
@@ -59,14 +59,14 @@ def figure(direction, frame):
     parts[-1].c = np.array([0, 0, 0.74 + bob])
     parts.append(Ellipsoid(BELT, (0, 0, 0), (0.115, 0.15, 0.035), yaw=yaw))
     parts[-1].c = np.array([0, 0, 0.56 + bob])
-    head = np.array([0, 0, 1.08 + bob])
-    parts.append(Ellipsoid(SKIN, head, (0.15, 0.15, 0.155), yaw=yaw))
-    hair = Ellipsoid(HAIR, (0, 0, 0), (0.16, 0.158, 0.12), yaw=yaw)
-    hair.c = head + np.array([-0.045, 0, 0.06]) @ hair.r.T
+    head = np.array([0, 0, 1.12 + bob])
+    parts.append(Ellipsoid(SKIN, head, (0.175, 0.175, 0.18), yaw=yaw))
+    hair = Ellipsoid(HAIR, (0, 0, 0), (0.185, 0.183, 0.14), yaw=yaw)
+    hair.c = head + np.array([-0.05, 0, 0.07]) @ hair.r.T
     parts.append(hair)
     for side in (1, -1):
         eye = Ellipsoid(EYES, (0, 0, 0), (0.02, 0.022, 0.028), yaw=yaw)
-        eye.c = head + np.array([0.138, 0.058 * side, -0.005]) @ eye.r.T
+        eye.c = head + np.array([0.162, 0.066 * side, -0.01]) @ eye.r.T
         parts.append(eye)
     return parts
 

@@ -92,6 +92,7 @@ def lay_terrain(w):
     land &= ~((xs <= 3) & (ys >= 8) & (ys <= 13) & (xs + ys >= 9))  # the bay of the jetty
     land |= (xs == 4) & (ys >= 7) & (ys <= 14)
     islet = np.hypot((xs + 7) / 2.2, (ys - 5) / 1.7) <= 1.0        # out in the lake, on the first screen
+    islet |= np.hypot((xs + 6) / 2.0, (ys + 9) / 2.6) + (smooth_noise(xs, ys, 0.6, 5) - 0.5) * 0.4 <= 1.0
     land |= islet
     pond = np.hypot((xs - 27) / 3.6, (ys - 23) / 2.8) + (smooth_noise(xs, ys, 0.5, 9) - 0.5) * 0.5 <= 1.0
     land &= ~pond
@@ -213,6 +214,11 @@ def place_objects(w):
     place(w, 4, 3, "bush", 1)
     place(w, 0, 3, "rock", 0)
     place(w, 3, 0, "rock", 1)
+    place(w, 7, 1, "oak", 2)
+    place(w, 1, 7, "pine", 0)
+    place(w, 9, 3, "birch", 0)
+    place(w, 6, 0, "bush", 2)
+    place(w, 8, 5, "flowers", 1)
 
     rng = np.random.default_rng(11)
 
@@ -242,7 +248,9 @@ def place_objects(w):
     # Outside the map: rocks in the shallows and a pine on the islet.
     for x, y, kind, variant in ((-7, 5, "pine", 0), (-6, 4, "rock", 1), (-8, 6, "bush", 0),
                                 (-3, 9, "rock", 0), (-2, -3, "rock", 2), (6, -2, "rock", 0),
-                                (-1, 16, "rock", 1)):
+                                (-1, 16, "rock", 1), (-6, -10, "oak", 1), (-5, -8, "oak", 0),
+                                (-7, -8, "bush", 2), (-4, -10, "rock", 0), (-6, -7, "flowers", 0),
+                                (-11, -1, "rock", 2), (-10, 1, "rock", 1), (2, -5, "rock", 1)):
         place(w, x, y, kind, variant, block=False)
 
 
