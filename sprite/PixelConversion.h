@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using PixelConversion = void (*)(uint8_t* display, const uint8_t* stored, size_t count);
 
 namespace conversion {
@@ -57,20 +61,39 @@ inline void rgb565be_to_x888(uint8_t* display, const uint8_t* stored, size_t cou
     }
 }
 
-inline void bgr888_to_x888(uint8_t* display, const uint8_t* stored, size_t count)
+// Two pixels are six bytes of one 64-bit word, b0 g0 r0 b1 g1 r1 (and two
+// bytes of the next pixel, which the masks drop); moving the second pixel up
+// one byte puts both in display layout. SSE2 does two such words at once.
+// Both leave the last pixel to the byte loop, so no load reaches past the data.
+inline size_t bgr888_to_x888_words(uint8_t* display, const uint8_t* stored, size_t count)
 {
     size_t i = 0;
-    if (LittleEndianHost) {
-        // Four pixels are three words: b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3.
-        for (; i + 4 <= count; i += 4, stored += 12, display += 16) {
-            const uint32_t w0 = LoadWord(stored), w1 = LoadWord(stored + 4), w2 = LoadWord(stored + 8);
-            StoreWord(display, w0 & 0xFFFFFF);
-            StoreWord(display + 4, (w0 >> 24 | w1 << 8) & 0xFFFFFF);
-            StoreWord(display + 8, (w1 >> 16 | w2 << 16) & 0xFFFFFF);
-            StoreWord(display + 12, w2 >> 8);
-        }
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi64x(0xFFFFFF);
+    const __m128i second = _mm_set1_epi64x(0xFFFFFF00000000LL);
+    for (; i + 4 < count; i += 4, stored += 12, display += 16) {
+        const __m128i words = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(stored)),
+                                                 _mm_loadl_epi64(reinterpret_cast<const __m128i*>(stored + 6)));
+        const __m128i pixels = _mm_or_si128(_mm_and_si128(words, first),
+                                            _mm_and_si128(_mm_slli_epi64(words, 8), second));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(display), pixels);
     }
-    for (; i < count; ++i, stored += 3, display += 4) {
+#endif
+    for (; i + 2 < count; i += 2, stored += 6, display += 8) {
+        uint64_t word;
+        std::memcpy(&word, stored, 8);
+        word = (word & 0xFFFFFF) | ((word << 8) & 0xFFFFFF00000000ULL);
+        std::memcpy(display, &word, 8);
+    }
+    return i;
+}
+
+inline void bgr888_to_x888(uint8_t* display, const uint8_t* stored, size_t count)
+{
+    const size_t done = LittleEndianHost ? bgr888_to_x888_words(display, stored, count) : 0;
+    stored += 3 * done;
+    display += 4 * done;
+    for (size_t i = done; i < count; ++i, stored += 3, display += 4) {
         StorePixel32(display, uint32_t(stored[2]) << 16 | uint32_t(stored[1]) << 8 | stored[0]);
     }
 }
