@@ -7,3 +7,5 @@
 
 FrameRateCounter FrameRate;
 TileMap Map;
+Walker Walker1;
+Walker Walker2;

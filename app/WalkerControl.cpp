@@ -1,14 +1,55 @@
-// The walkers' joins with the shell. Until the walkers exist these do nothing.
+// The walkers' joins with the shell: placed once the map is loaded, steered by
+// the keys held in each pass, moved on after FrameTick is sampled.
 #include "app/Scene.h"
+#include "app/World.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr int32_t WalkerSpriteId = 2;
+constexpr int32_t SpawnX = 1;
+constexpr int32_t SpawnY = 1;
+
+struct KeyBinding {
+    int virtualKey;
+    Walker* walker;
+    int32_t direction;
+};
+
+// Polled in this order, so that of several held keys the first one starts a
+// step: arrows for Walker1 along the screen's axes, W/S/A/D for Walker2 along
+// the map's cell axes.
+const KeyBinding KeyBindings[] = {
+    {VK_UP, &Walker1, 3},
+    {VK_DOWN, &Walker1, 7},
+    {VK_LEFT, &Walker1, 5},
+    {VK_RIGHT, &Walker1, 1},
+    {'W', &Walker2, 2},
+    {'S', &Walker2, 6},
+    {'A', &Walker2, 4},
+    {'D', &Walker2, 0},
+};
+
+}  // namespace
 
 void PlaceWalkers()
 {
+    currentMap = &Map;
+    Walker1.followsCamera = true;
+    Walker1.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
+    Walker2.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
 }
 
 void PollKeys()
 {
+    for (const KeyBinding& binding : KeyBindings) {
+        if (GetKeyState(binding.virtualKey) < 0) binding.walker->RequestStep(binding.direction);
+    }
 }
 
 void UpdateWalkers()
 {
+    Walker1.Update();
+    Walker2.Update();
 }
