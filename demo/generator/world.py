@@ -87,19 +87,20 @@ def lay_terrain(w):
     inside = (xs >= 0) & (ys >= 0) & (xs < SIZE) & (ys < SIZE)
     edge = np.minimum(np.minimum(xs, ys), np.minimum(SIZE - 1 - xs, SIZE - 1 - ys))
     wobble = (smooth_noise(xs, ys, 0.11, 7) - 0.5) * 5.0 + (smooth_noise(xs, ys, 0.3, 8) - 0.5) * 1.6
-    land = inside & (edge + wobble >= 2.0)
+    land = inside & (edge + wobble >= 2.6)
     land |= inside & (xs + ys <= 13)                                # the beach the walkers start on
     land &= ~((xs <= 3) & (ys >= 8) & (ys <= 13) & (xs + ys >= 9))  # the bay of the jetty
     land |= (xs == 4) & (ys >= 7) & (ys <= 14)
     islet = np.hypot((xs + 7) / 2.2, (ys - 5) / 1.7) <= 1.0        # out in the lake, on the first screen
     islet |= np.hypot((xs + 6) / 2.0, (ys + 9) / 2.6) + (smooth_noise(xs, ys, 0.6, 5) - 0.5) * 0.4 <= 1.0
     land |= islet
-    pond = np.hypot((xs - 27) / 3.6, (ys - 23) / 2.8) + (smooth_noise(xs, ys, 0.5, 9) - 0.5) * 0.5 <= 1.0
+    pond_shape = np.hypot((xs - 27) / 4.6, (ys - 23.5) / 3.4) + (smooth_noise(xs, ys, 0.4, 9) - 0.5) * 0.7
+    pond = pond_shape <= 1.0
     land &= ~pond
     water_d = _distance_to(~land, 3)
     land_d = _euclid_to(land)
     shallow = land_d + (smooth_noise(xs, ys, 0.35, 4) - 0.5) * 1.6 <= 2.3
-    terr = np.where(land, GRASS, np.where(shallow | pond, SHALLOW, DEEP))
+    terr = np.where(land, GRASS, np.where((shallow | pond) & ~(pond_shape <= 0.45), SHALLOW, DEEP))
     beach = land & (water_d <= 1)
     beach |= land & (water_d <= 2) & (smooth_noise(xs, ys, 0.3, 3) > 0.45)
     beach |= land & (xs + ys <= 5)
@@ -113,7 +114,7 @@ def lay_terrain(w):
         [(2, 2), (5, 4), (8, 7), (11, 10)],          # from the beach to the square
         [(4, 5), (5, 9), (5, 11)],                   # to the jetty
         [(11, 15), (10, 15), (8, 20), (7, 26), (6, 32), (8, 36)],  # into the wood
-        [(17, 13), (21, 16), (23, 19), (24, 21)],   # to the pond
+        [(17, 13), (21, 16), (22, 18)],             # to the pond
         [(16, 10), (20, 8), (25, 7), (30, 7)],       # to the old walls
         [(17, 15), (20, 20), (22, 27), (20, 32), (24, 35)],
     ]
@@ -237,6 +238,7 @@ def place_objects(w):
 
     # The wood in the north, thinning towards the village.
     scatter([("pine", 2), ("pine", 2), ("oak", 3)], 44, (1, 16, 22, 38))
+    scatter([("pine", 2), ("oak", 3)], 10, (1, 8, 20, 38))
     scatter([("oak", 3), ("birch", 1), ("pine", 2)], 14, (15, 30, 27, 37))
     scatter([("stump", 1), ("bush", 3), ("rock", 3)], 8, (1, 14, 22, 38))
     # Meadows around.
