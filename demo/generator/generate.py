@@ -15,6 +15,7 @@ import sys
 import numpy as np
 from PIL import Image
 
+sys.dont_write_bytecode = True  # nothing but sources in the repository
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import ground  # noqa: E402
