@@ -1,0 +1,24 @@
+// The tile ids of a tile layer's <data>, from the text the editor wrote:
+// comma-separated numbers, or base64 of little-endian 32-bit ids, raw or
+// compressed with zlib or gzip.
+#pragma once
+
+#include "tools/tmximport/ImportRefusal.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Exactly `count` global tile ids (flip bits included), row 0 first.
+// `encoding` is "csv" or "base64"; `compression` is "", "zlib" or "gzip"
+// (base64 only). Anything else, or a count that differs, is refused at `place`.
+std::vector<uint32_t> DecodeLayerData(const std::string& encoding, const std::string& compression,
+                                      const std::string& text, size_t count, const SourcePlace& place);
+
+// Plain base64 (white space allowed between groups). False on a character
+// outside the alphabet or a broken end.
+bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes);
+
+// Inflates a zlib or gzip stream into exactly `size` bytes. False when the
+// stream is broken or holds more or fewer bytes.
+bool InflateExactly(const std::vector<uint8_t>& packed, bool gzip, size_t size, std::vector<uint8_t>& bytes);

@@ -1,0 +1,497 @@
+#include "tools/tmximport/WorldBuilder.h"
+
+#include "tools/spritetool/FrameImage.h"
+#include "tools/tmximport/IsoPlacement.h"
+#include "tools/tmximport/TilePicture.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <set>
+#include <tuple>
+#include <unordered_set>
+
+namespace {
+
+constexpr double ProgramTileWidth = 40;
+constexpr double ProgramTileHeight = 20;
+// Frames larger than this are no tile's; they would only exhaust memory.
+constexpr int64_t MaxFrameSide = 4096;
+// Frames of tiles that are not animated; the program never advances them.
+constexpr int32_t StillFrameDuration = 100;
+
+// A tile as placed: which one, and how it is turned.
+struct PlacedTile {
+    size_t tileset = 0;
+    uint32_t tileId = 0;
+    bool flipH = false;
+    bool flipV = false;
+};
+
+// One way a tile is drawn, which becomes one animation of its tileset's
+// sprite. `cornerX`, `cornerY`: the picture's bottom-left corner as seen from
+// the cell's centre, tile offset included, in the program's pixels. `width`,
+// `height`: the picture's size in the program's pixels, 0 for the tile's own
+// size scaled.
+struct Look {
+    uint32_t tileId = 0;
+    bool flipH = false;
+    bool flipV = false;
+    int64_t cornerX = 0;
+    int64_t cornerY = 0;
+    int64_t width = 0;
+    int64_t height = 0;
+    int opacity = 255;
+
+    bool operator<(const Look& other) const
+    {
+        return std::tie(tileId, flipH, flipV, cornerX, cornerY, width, height, opacity) <
+               std::tie(other.tileId, other.flipH, other.flipV, other.cornerX, other.cornerY, other.width,
+                        other.height, other.opacity);
+    }
+};
+
+// A frame's pixels before it is anchored: picture, turn, size and opacity.
+using FrameKey = std::tuple<uint32_t, bool, bool, int64_t, int64_t, int>;
+
+struct TilesetOutput {
+    std::map<Look, std::string> animationNames;
+    std::map<uint32_t, int> variantCount;  // per tile id: looks other than its plain one
+    // By tile id, then variant number (0 for the plain look), so that a
+    // listing of the sprite reads in the tileset's order.
+    std::map<std::pair<uint32_t, int>, AnimationSource> animations;
+    std::map<uint32_t, RgbaImage> pictures;  // per tile id, as the tileset holds it
+    std::map<FrameKey, FrameSource> frames;
+    std::optional<RgbaImage> sheet;
+    uint32_t sheetColumns = 0;
+    uint32_t sheetTileCount = 0;
+};
+
+// A colour that none of the visible pixels has, for the frame's colour key.
+uint32_t UnusedColour(const RgbaImage& image)
+{
+    std::unordered_set<uint32_t> used;
+    for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
+        const uint8_t* p = &image.rgba[i];
+        if (p[3] >= 128) used.insert(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+    }
+    uint32_t colour = 0xFF00FF;
+    while (used.count(colour)) --colour;  // at most one more than the pixels
+    return colour;
+}
+
+class WorldBuilder {
+public:
+    explicit WorldBuilder(const TmxMap& map)
+        : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height},
+          scaleX(ProgramTileWidth / map.tileWidth), scaleY(ProgramTileHeight / map.tileHeight),
+          outputs(map.tilesets.size())
+    {
+    }
+
+    ConvertedWorld Build()
+    {
+        world.warnings = tmx.warnings;
+        world.map.width = uint16_t(tmx.width);
+        world.map.height = uint16_t(tmx.height);
+        world.map.cells.assign(size_t(tmx.width) * size_t(tmx.height), CellSource{});
+        bool floorSeen = false;
+        for (const TmxLayer& layer : tmx.layers) {
+            if (layer.kind == TmxLayer::Kind::Tiles) {
+                const bool floor = layer.look.floor.value_or(!floorSeen && layer.look.visible);
+                floorSeen = floorSeen || layer.look.visible;
+                AddTileLayer(layer, floor);
+            } else {
+                AddObjectLayer(layer);
+            }
+        }
+        AddSprites();
+        return std::move(world);
+    }
+
+private:
+    // --- Layers ---------------------------------------------------------
+
+    // Cells back to front, as both the editor and the program's floor draw
+    // them: by rising column + row (screen rows from the top), then column.
+    void AddTileLayer(const TmxLayer& layer, bool floor)
+    {
+        const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
+        for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
+            const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
+            const int64_t last = std::min<int64_t>(tmx.width - 1, diagonal);
+            for (int64_t column = first; column <= last; ++column) {
+                const GridCell cell{column, diagonal - column};
+                const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(column)];
+                if (gid != 0) AddLayerTile(layer, cell, gid, floor);
+            }
+        }
+    }
+
+    void AddLayerTile(const TmxLayer& layer, GridCell cell, uint32_t gid, bool floor)
+    {
+        const SourcePlace& place = layer.look.place;
+        auto known = resolved.find(gid);
+        if (known == resolved.end()) {
+            SourcePlace at = place;
+            at.element += " at column " + std::to_string(cell.column) + ", row " + std::to_string(cell.row);
+            known = resolved.emplace(gid, Resolve(gid, at)).first;
+        }
+        const PlacedTile tile = known->second;
+        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
+        if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
+        if (!layer.look.visible) return;
+        ScreenPoint corner = grid.TileLayerCorner();
+        corner.x += layer.look.offsetX;
+        corner.y += layer.look.offsetY;
+        const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
+        const std::string& name = AnimationName(tile.tileset, look, place);
+        const int16_t x = int16_t(grid.ProgramX(cell)), y = int16_t(grid.ProgramY(cell));
+        const int32_t spriteId = FirstTilesetSpriteId + int32_t(tile.tileset);
+        if (floor) {
+            world.map.floorTiles.push_back({x, y, 0, spriteId, name, 0});
+        } else {
+            world.map.objects.push_back({x, y, x, y, 0, spriteId, name, 0});
+        }
+    }
+
+    // The editor stacks a layer's tile objects by their screen height (or in
+    // file order when asked to); equal heights keep the file's order.
+    void AddObjectLayer(const TmxLayer& layer)
+    {
+        std::vector<size_t> order(layer.objects.size());
+        std::iota(order.begin(), order.end(), 0);
+        if (!layer.drawnInFileOrder) {
+            std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+                return layer.objects[a].x + layer.objects[a].y < layer.objects[b].x + layer.objects[b].y;
+            });
+        }
+        size_t shapes = 0;
+        for (size_t index : order) {
+            const TmxObject& object = layer.objects[index];
+            if (object.gid == 0) {
+                ++shapes;
+            } else {
+                AddTileObject(layer, object);
+            }
+        }
+        if (shapes) {
+            world.warnings.push_back(ImportRefusal::Describe(
+                layer.look.place, std::to_string(shapes) + " objects without a tile (shapes, points, text) are left out"));
+        }
+    }
+
+    void AddTileObject(const TmxLayer& layer, const TmxObject& object)
+    {
+        const PlacedTile tile = Resolve(object.gid, object.place);
+        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
+        const ScreenPoint natural = NaturalSize(tile.tileset, tile.tileId, object.place);
+        const double width = object.width > 0 ? object.width : natural.x;
+        const double height = object.height > 0 ? object.height : natural.y;
+
+        const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
+        const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
+        const ScreenPoint foot = {position.x + topLeft.x + width / 2, position.y + topLeft.y + height};
+        const GridCell cell = grid.CellUnder(foot);
+        const ScreenPoint centre = grid.CellCentre(cell);
+        const ScreenPoint corner = {position.x + topLeft.x + layer.look.offsetX - centre.x,
+                                    position.y + topLeft.y + height + layer.look.offsetY - centre.y};
+
+        const int64_t x = grid.ProgramX(cell), y = grid.ProgramY(cell);
+        if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) {
+            throw ImportRefusal(object.place, "the object lies too far outside the map");
+        }
+        if (Blocks(tileset, tile.tileId, object.blocked, layer.look) && x >= 0 && x < tmx.width && y >= 0 &&
+            y < tmx.height) {
+            Block(cell);
+        }
+        if (!layer.look.visible || !object.visible) return;
+
+        // An object at the tile's own size draws the tile as it is.
+        const bool ownSize = std::fabs(width - natural.x) < 1e-9 && std::fabs(height - natural.y) < 1e-9;
+        const ScreenPoint size = ownSize ? ScreenPoint{0, 0} : ScreenPoint{width, height};
+        const Look look = MakeLook(tile, corner, size, layer.look.opacity, object.place);
+        const std::string& name = AnimationName(tile.tileset, look, object.place);
+        const int16_t x16 = int16_t(x), y16 = int16_t(y);
+        world.map.objects.push_back({x16, y16, x16, y16, 0, FirstTilesetSpriteId + int32_t(tile.tileset), name, 0});
+    }
+
+    // --- Tiles ----------------------------------------------------------
+
+    PlacedTile Resolve(uint32_t gid, const SourcePlace& place)
+    {
+        if (gid & FlippedDiagonally) {
+            throw ImportRefusal(place, "the tile id " + std::to_string(gid & TileIdBits) +
+                                           " is rotated (flipped diagonally); only horizontal and vertical flips "
+                                           "are supported");
+        }
+        if (gid & RotatedHexagonal120) {
+            throw ImportRefusal(place, "the tile id " + std::to_string(gid & TileIdBits) +
+                                           " carries the hexagonal rotation flag, which isometric maps do not use");
+        }
+        const uint32_t id = gid & TileIdBits;
+        const auto after = std::upper_bound(tmx.tilesets.begin(), tmx.tilesets.end(), id,
+                                            [](uint32_t value, const TmxTileset& t) { return value < t.firstGid; });
+        if (after == tmx.tilesets.begin()) {
+            throw ImportRefusal(place, "the tile id " + std::to_string(id) + " belongs to no tileset");
+        }
+        PlacedTile tile;
+        tile.tileset = size_t(after - tmx.tilesets.begin()) - 1;
+        tile.tileId = id - tmx.tilesets[tile.tileset].firstGid;
+        tile.flipH = (gid & FlippedHorizontally) != 0;
+        tile.flipV = (gid & FlippedVertically) != 0;
+        Picture(tile.tileset, tile.tileId, place);  // the tile must exist
+        return tile;
+    }
+
+    static bool Blocks(const TmxTileset& tileset, uint32_t tileId, std::optional<bool> own, const TmxLayerLook& layer)
+    {
+        if (own) return *own;
+        const auto tile = tileset.tiles.find(tileId);
+        if (tile != tileset.tiles.end() && tile->second.blocked) return *tile->second.blocked;
+        return layer.blocked.value_or(false);
+    }
+
+    void Block(GridCell cell)
+    {
+        world.map.Cell(int(grid.ProgramX(cell)), int(grid.ProgramY(cell))).blocked = 1;
+    }
+
+    const RgbaImage& Sheet(size_t index)
+    {
+        TilesetOutput& output = outputs[index];
+        if (output.sheet) return *output.sheet;
+        const TmxTileset& tileset = tmx.tilesets[index];
+        RgbaImage image = LoadOrRefuse(*tileset.sheet);
+        if (tileset.transparentColour) ClearColour(image, *tileset.transparentColour);
+        const int64_t step = int64_t(tileset.tileWidth) + tileset.spacing;
+        const int64_t fitColumns = (int64_t(image.width) - 2 * tileset.margin + tileset.spacing) / step;
+        const int64_t fitRows = (int64_t(image.height) - 2 * tileset.margin + tileset.spacing) /
+                                (int64_t(tileset.tileHeight) + tileset.spacing);
+        output.sheetColumns = uint32_t(std::max<int64_t>(0, tileset.columns > 0 ? tileset.columns : fitColumns));
+        const int64_t fits = std::max<int64_t>(0, fitColumns) * std::max<int64_t>(0, fitRows);
+        output.sheetTileCount = uint32_t(tileset.tileCount >= 0 ? std::min<int64_t>(tileset.tileCount, fits) : fits);
+        output.sheet = std::move(image);
+        return *output.sheet;
+    }
+
+    RgbaImage LoadOrRefuse(const TmxImage& source)
+    {
+        RgbaImage image;
+        std::string error;
+        if (!LoadPicture(source.path, image, error)) throw ImportRefusal(source.place, error);
+        return image;
+    }
+
+    // The tile's picture as the tileset holds it, before scaling.
+    const RgbaImage& Picture(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    {
+        TilesetOutput& output = outputs[index];
+        if (const auto known = output.pictures.find(tileId); known != output.pictures.end()) return known->second;
+        const TmxTileset& tileset = tmx.tilesets[index];
+        RgbaImage picture = tileset.sheet ? CutFromSheet(index, tileId, usedAt) : FromCollection(index, tileId, usedAt);
+        return output.pictures.emplace(tileId, std::move(picture)).first->second;
+    }
+
+    RgbaImage CutFromSheet(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    {
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const RgbaImage& sheet = Sheet(index);
+        const TilesetOutput& output = outputs[index];
+        if (tileId >= output.sheetTileCount || output.sheetColumns == 0) {
+            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId) +
+                                            " (its picture holds " + std::to_string(output.sheetTileCount) + ")");
+        }
+        const uint64_t x = tileset.margin + uint64_t(tileId % output.sheetColumns) * (tileset.tileWidth + tileset.spacing);
+        const uint64_t y = tileset.margin + uint64_t(tileId / output.sheetColumns) * (tileset.tileHeight + tileset.spacing);
+        if (x + tileset.tileWidth > sheet.width || y + tileset.tileHeight > sheet.height) {
+            throw ImportRefusal(usedAt, "the tile " + std::to_string(tileId) + " of the tileset \"" + tileset.name +
+                                            "\" lies outside its picture");
+        }
+        return CutPicture(sheet, uint32_t(x), uint32_t(y), uint32_t(tileset.tileWidth), uint32_t(tileset.tileHeight));
+    }
+
+    RgbaImage FromCollection(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    {
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const auto tile = tileset.tiles.find(tileId);
+        if (tile == tileset.tiles.end() || !tile->second.image) {
+            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId));
+        }
+        const TmxImage& source = *tile->second.image;
+        RgbaImage image = LoadOrRefuse(source);
+        if (source.width == 0 && source.height == 0 && source.x == 0 && source.y == 0) return image;
+        const uint64_t width = source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
+        const uint64_t height = source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
+        if (width == 0 || height == 0 || source.x + width > image.width || source.y + height > image.height) {
+            throw ImportRefusal(source.place, "the tile's part of the picture lies outside it");
+        }
+        return CutPicture(image, uint32_t(source.x), uint32_t(source.y), uint32_t(width), uint32_t(height));
+    }
+
+    // The size the editor draws a tile at on a tile layer, in its pixels.
+    ScreenPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    {
+        if (tmx.tilesets[index].gridRenderSize) return {grid.tileWidth, grid.tileHeight};
+        const RgbaImage& picture = Picture(index, tileId, usedAt);
+        return {double(picture.width), double(picture.height)};
+    }
+
+    ScreenPoint LayerTileSize(const PlacedTile& tile) const
+    {
+        return tmx.tilesets[tile.tileset].gridRenderSize ? ScreenPoint{grid.tileWidth, grid.tileHeight}
+                                                         : ScreenPoint{0, 0};
+    }
+
+    // --- Looks and their animations -------------------------------------
+
+    Look MakeLook(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size, double opacity,
+                  const SourcePlace& place) const
+    {
+        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
+        Look look;
+        look.tileId = tile.tileId;
+        look.flipH = tile.flipH;
+        look.flipV = tile.flipV;
+        look.cornerX = std::llround((corner.x + tileset.offsetX) * scaleX);
+        look.cornerY = std::llround((corner.y + tileset.offsetY) * scaleY);
+        look.width = size.x > 0 ? ScaledSide(size.x, scaleX, place) : 0;
+        look.height = size.y > 0 ? ScaledSide(size.y, scaleY, place) : 0;
+        look.opacity = int(std::lround(opacity * 255));
+        return look;
+    }
+
+    static int64_t ScaledSide(double side, double scale, const SourcePlace& place)
+    {
+        const int64_t scaled = std::max<int64_t>(1, std::llround(side * scale));
+        if (scaled > MaxFrameSide) {
+            throw ImportRefusal(place, "the tile would be " + std::to_string(scaled) +
+                                           " pixels across at the program's scale (at most " +
+                                           std::to_string(MaxFrameSide) + ")");
+        }
+        return scaled;
+    }
+
+    // The tile as a look of its own; other looks of it are its variants.
+    Look PlainLook(uint32_t tileId, size_t index) const
+    {
+        PlacedTile tile;
+        tile.tileset = index;
+        tile.tileId = tileId;
+        return MakeLook(tile, grid.TileLayerCorner(), LayerTileSize(tile), 1, {});
+    }
+
+    const std::string& AnimationName(size_t index, const Look& look, const SourcePlace& place)
+    {
+        TilesetOutput& output = outputs[index];
+        if (const auto known = output.animationNames.find(look); known != output.animationNames.end()) {
+            return known->second;
+        }
+        std::string name = "t" + std::to_string(look.tileId);
+        int variant = 0;
+        if (look < PlainLook(look.tileId, index) || PlainLook(look.tileId, index) < look) {
+            variant = ++output.variantCount[look.tileId];
+            name += "~" + std::to_string(variant);
+        }
+        AnimationSource animation;
+        animation.name = name;
+        for (const TmxFrame& frame : Frames(index, look.tileId)) {
+            animation.frames.push_back(AnchoredFrame(index, look, frame, place));
+        }
+        output.animations.emplace(std::make_pair(look.tileId, variant), std::move(animation));
+        return output.animationNames.emplace(look, name).first->second;
+    }
+
+    std::vector<TmxFrame> Frames(size_t index, uint32_t tileId) const
+    {
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const auto tile = tileset.tiles.find(tileId);
+        if (tile != tileset.tiles.end() && !tile->second.animation.empty()) return tile->second.animation;
+        return {TmxFrame{tileId, StillFrameDuration}};
+    }
+
+    FrameSource AnchoredFrame(size_t index, const Look& look, const TmxFrame& frame, const SourcePlace& place)
+    {
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const auto tile = tileset.tiles.find(look.tileId);
+        const SourcePlace& framePlace = tile != tileset.tiles.end() ? tile->second.place : place;
+        FrameSource result = Pixels(index, look, frame.tileId, framePlace);
+        result.duration = frame.duration;
+        const int64_t anchorX = -look.cornerX, anchorY = int64_t(result.height) - look.cornerY;
+        if (anchorX < INT16_MIN || anchorX > INT16_MAX || anchorY < INT16_MIN || anchorY > INT16_MAX) {
+            throw ImportRefusal(place, "the tile is drawn too far from its cell");
+        }
+        result.anchorX = int16_t(anchorX);
+        result.anchorY = int16_t(anchorY);
+        return result;
+    }
+
+    // A frame's pixels for a look: scaled, turned and faded, with a colour
+    // key that none of its visible pixels has.
+    FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place)
+    {
+        const FrameKey key{tileId, look.flipH, look.flipV, look.width, look.height, look.opacity};
+        TilesetOutput& output = outputs[index];
+        if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
+        const ScreenPoint natural = NaturalSize(index, tileId, place);
+        const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
+        const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
+        RgbaImage image = ResamplePicture(Picture(index, tileId, place), uint32_t(width), uint32_t(height));
+        FlipPicture(image, look.flipH, look.flipV);
+        FadePicture(image, look.opacity / 255.0);
+        FrameSettings settings;
+        settings.colorKey = UnusedColour(image);
+        std::vector<std::string> notes;  // none: the key colour is unused
+        FrameSource frame = MakeFrame(image, 0, 0, image.width, image.height, settings, 1, notes);
+        return output.frames.emplace(key, std::move(frame)).first->second;
+    }
+
+    // --- Sprites --------------------------------------------------------
+
+    void AddSprites()
+    {
+        std::set<std::string> taken;
+        for (size_t index = 0; index < outputs.size(); ++index) {
+            if (outputs[index].animations.empty()) continue;  // a tileset the map never uses
+            SpriteFile file;
+            file.fileName = UniqueFileName(tmx.tilesets[index].name, index, taken);
+            file.sprite.id = FirstTilesetSpriteId + int32_t(index);
+            file.sprite.pixelFormat = 1;
+            for (auto& entry : outputs[index].animations) file.sprite.animations.push_back(std::move(entry.second));
+            world.spriteList.push_back({file.sprite.id, file.fileName});
+            world.sprites.push_back(std::move(file));
+        }
+    }
+
+    // The tileset's name as a file name of the sprite list: one word of
+    // letters, digits, '-', '_' and '.'.
+    static std::string UniqueFileName(const std::string& tilesetName, size_t index, std::set<std::string>& taken)
+    {
+        std::string stem;
+        for (char c : tilesetName.substr(0, 48)) {
+            const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
+            stem += plain ? c : '_';
+        }
+        if (stem.empty() || stem[0] == '.') stem = "tileset" + std::to_string(index) + stem;
+        std::string name = stem + ".spr";
+        for (int n = 2; !taken.insert(name).second; ++n) name = stem + "-" + std::to_string(n) + ".spr";
+        return name;
+    }
+
+    const TmxMap& tmx;
+    const IsoGrid grid;
+    const double scaleX;
+    const double scaleY;
+    std::vector<TilesetOutput> outputs;
+    std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
+    ConvertedWorld world;
+};
+
+}  // namespace
+
+ConvertedWorld BuildWorld(const TmxMap& map)
+{
+    return WorldBuilder(map).Build();
+}

@@ -1,0 +1,33 @@
+// An isometric map turned into the program's world: the map file's cells,
+// floor tiles and objects, the sprite list, and one sprite file per tileset
+// with one animation per way its tiles are drawn.
+#pragma once
+
+#include "tools/maptool/MapSource.h"
+#include "tools/maptool/MapText.h"
+#include "tools/spritetool/SpriteWriter.h"
+#include "tools/tmximport/TmxMap.h"
+
+#include <string>
+#include <vector>
+
+// Tileset i of the map (by rising firstgid) becomes the sprite with this id
+// plus i; the program's walkers use id 2, which stays free.
+constexpr int32_t FirstTilesetSpriteId = 100;
+
+struct SpriteFile {
+    std::string fileName;
+    SpriteSource sprite;
+};
+
+struct ConvertedWorld {
+    MapSource map;
+    std::vector<SpriteListing> spriteList;
+    std::vector<SpriteFile> sprites;
+    std::vector<std::string> warnings;
+};
+
+// Refuses (ImportRefusal) what cannot be drawn: unknown tile ids, unreadable
+// or too large pictures, tiles turned diagonally, things placed beyond the
+// program's coordinate range.
+ConvertedWorld BuildWorld(const TmxMap& map);
