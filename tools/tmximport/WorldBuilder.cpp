@@ -19,6 +19,10 @@ constexpr double ProgramTileWidth = 40;
 constexpr double ProgramTileHeight = 20;
 // Frames larger than this are no tile's; they would only exhaust memory.
 constexpr int64_t MaxFrameSide = 4096;
+// What a conversion may hold in pictures read and in frames made, in pixels,
+// so that no map can exhaust memory.
+constexpr uint64_t MaxPicturePixelsRead = uint64_t(1) << 27;
+constexpr uint64_t MaxFramePixelsMade = uint64_t(1) << 26;
 // Frames of tiles that are not animated; the program never advances them.
 constexpr int32_t StillFrameDuration = 100;
 
@@ -264,7 +268,8 @@ private:
         TilesetOutput& output = outputs[index];
         if (output.sheet) return *output.sheet;
         const TmxTileset& tileset = tmx.tilesets[index];
-        RgbaImage image = LoadOrRefuse(*tileset.sheet);
+        RgbaImage image = LoadOrRefuse(*tileset.sheet);  // a copy: the transparent colour is the tileset's
+        Spend(image, tileset.sheet->place);
         if (tileset.transparentColour) ClearColour(image, *tileset.transparentColour);
         const int64_t step = int64_t(tileset.tileWidth) + tileset.spacing;
         const int64_t fitColumns = (int64_t(image.width) - 2 * tileset.margin + tileset.spacing) / step;
@@ -277,11 +282,25 @@ private:
         return *output.sheet;
     }
 
-    RgbaImage LoadOrRefuse(const TmxImage& source)
+    // Every picture file is read once, however many tiles it holds.
+    const RgbaImage& LoadOrRefuse(const TmxImage& source)
     {
+        if (const auto known = files.find(source.path); known != files.end()) return known->second;
         RgbaImage image;
         std::string error;
         if (!LoadPicture(source.path, image, error)) throw ImportRefusal(source.place, error);
+        Spend(image, source.place);
+        return files.emplace(source.path, std::move(image)).first->second;
+    }
+
+    // Counts a picture read or cut against the conversion's budget.
+    const RgbaImage& Spend(const RgbaImage& image, const SourcePlace& place)
+    {
+        picturePixelsRead += uint64_t(image.width) * image.height;
+        if (picturePixelsRead > MaxPicturePixelsRead) {
+            throw ImportRefusal(place, "the map's pictures hold more than " + std::to_string(MaxPicturePixelsRead) +
+                                           " pixels");
+        }
         return image;
     }
 
@@ -292,6 +311,7 @@ private:
         if (const auto known = output.pictures.find(tileId); known != output.pictures.end()) return known->second;
         const TmxTileset& tileset = tmx.tilesets[index];
         RgbaImage picture = tileset.sheet ? CutFromSheet(index, tileId, usedAt) : FromCollection(index, tileId, usedAt);
+        Spend(picture, usedAt);
         return output.pictures.emplace(tileId, std::move(picture)).first->second;
     }
 
@@ -321,7 +341,7 @@ private:
             throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId));
         }
         const TmxImage& source = *tile->second.image;
-        RgbaImage image = LoadOrRefuse(source);
+        const RgbaImage& image = LoadOrRefuse(source);
         if (source.width == 0 && source.height == 0 && source.x == 0 && source.y == 0) return image;
         const uint64_t width = source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
         const uint64_t height = source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
@@ -418,6 +438,11 @@ private:
         const auto tile = tileset.tiles.find(look.tileId);
         const SourcePlace& framePlace = tile != tileset.tiles.end() ? tile->second.place : place;
         FrameSource result = Pixels(index, look, frame.tileId, framePlace);
+        framePixelsMade += uint64_t(result.width) * result.height;
+        if (framePixelsMade > MaxFramePixelsMade) {
+            throw ImportRefusal(place, "the sprites would hold more than " + std::to_string(MaxFramePixelsMade) +
+                                           " pixels");
+        }
         result.duration = frame.duration;
         const int64_t anchorX = -look.cornerX, anchorY = int64_t(result.height) - look.cornerY;
         if (anchorX < INT16_MIN || anchorX > INT16_MAX || anchorY < INT16_MIN || anchorY > INT16_MAX) {
@@ -486,6 +511,9 @@ private:
     const double scaleY;
     std::vector<TilesetOutput> outputs;
     std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
+    std::map<std::string, RgbaImage> files;  // pictures read, by path
+    uint64_t picturePixelsRead = 0;  // read, copied and cut
+    uint64_t framePixelsMade = 0;
     ConvertedWorld world;
 };
 
