@@ -362,6 +362,33 @@ TEST_F(TownTest, TheCommandWritesTheWorldOrNothing)
     EXPECT_NE(ReadText("said.txt").find("usage:"), std::string::npos);
 }
 
+TEST_F(TownTest, AWalkerSpriteIsListedWithTheWalkersId)
+{
+    WriteTown();
+    SpriteSource walker;
+    walker.animations.push_back({"walk", 0, {}});
+    std::filesystem::create_directory("art");
+    ASSERT_TRUE(WriteFileBytes("art/hero.spr", EncodeSpriteFile(walker)));
+    WriteText("art/fake.spr", "not a sprite");
+
+    ImportOptions options{"town.tmx", "world", "art/hero.spr"};
+    ImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(ImportTmx(options, summary, error)) << error;
+    LoadedWorld world = Load("world");
+    ASSERT_TRUE(world.loaded);
+    const int index = world.map->sprites.FindSpriteIndex(WalkerSpriteId);
+    ASSERT_GE(index, 0);
+    EXPECT_STREQ(world.map->sprites.Entry(index).fileName, "hero.spr");
+    ASSERT_NE(world.map->sprites.GetSprite(index), nullptr);
+    EXPECT_EQ(world.map->sprites.GetSprite(index)->FindAnimation("walk", 0), 0);
+
+    options = {"town.tmx", "world2", "art/fake.spr"};
+    EXPECT_FALSE(ImportTmx(options, summary, error));
+    EXPECT_NE(error.find("\"art/fake.spr\" is not a sprite file"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists("world2"));
+}
+
 // The same layer in every encoding the editor writes gives the same map.
 class EncodingTest : public TmxImportFixture {};
 

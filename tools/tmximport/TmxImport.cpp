@@ -4,6 +4,7 @@
 #include "tools/tmximport/TmxReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,24 +12,33 @@
 
 namespace {
 
-// The walker's sprite file is copied into the world under its own name. A
-// file that is not a sprite file would end the program at its first step.
-SpriteListing CopyWalker(const std::string& path, const std::filesystem::path& folder)
+// The walker's sprite file, copied into the world under its own name. A file
+// that is not a sprite file would end the program at its first step.
+struct WalkerFile {
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+WalkerFile ReadWalker(const std::string& path, const ConvertedWorld& world)
 {
     std::ifstream file(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof()) throw std::runtime_error("cannot read the walker sprite \"" + path + "\"");
-    if (bytes.compare(0, 6, "SPRITE") != 0) {
+    if (!file) throw std::runtime_error("cannot read the walker sprite \"" + path + "\"");
+    WalkerFile walker;
+    walker.bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (walker.bytes.size() < 6 || std::string(walker.bytes.begin(), walker.bytes.begin() + 6) != "SPRITE") {
         throw std::runtime_error("\"" + path + "\" is not a sprite file (it does not start with \"SPRITE\")");
     }
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (name.empty() || std::any_of(name.begin(), name.end(), [](char c) { return std::isspace((unsigned char)c); })) {
+    walker.name = std::filesystem::path(path).filename().string();
+    if (walker.name.empty() ||
+        std::any_of(walker.name.begin(), walker.name.end(), [](char c) { return std::isspace((unsigned char)c); })) {
         throw std::runtime_error("the walker sprite's file name must be one word");
     }
-    if (!WriteFileBytes((folder / name).string(), std::vector<uint8_t>(bytes.begin(), bytes.end()))) {
-        throw std::runtime_error("cannot write " + (folder / name).string());
+    for (const SpriteFile& sprite : world.sprites) {
+        if (sprite.fileName == walker.name) {
+            throw std::runtime_error("the walker sprite's name " + walker.name + " is also a tileset's");
+        }
     }
-    return {WalkerSpriteId, name};
+    return walker;
 }
 
 void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
@@ -36,22 +46,21 @@ void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
     if (!WriteFileBytes(path.string(), bytes)) throw std::runtime_error("cannot write " + path.string());
 }
 
+// Everything is checked before the first file is written.
 void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
 {
+    std::vector<SpriteListing> list;
+    WalkerFile walker;
+    if (!options.walkerPath.empty()) {
+        walker = ReadWalker(options.walkerPath, world);
+        list.push_back({WalkerSpriteId, walker.name});
+    }
     const std::filesystem::path folder(options.folder);
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
     if (failed) throw std::runtime_error("cannot make the folder " + options.folder + ": " + failed.message());
-    std::vector<SpriteListing> list;
-    if (!options.walkerPath.empty()) list.push_back(CopyWalker(options.walkerPath, folder));
-    for (const SpriteFile& sprite : world.sprites) {
-        for (const SpriteListing& taken : list) {
-            if (taken.fileName == sprite.fileName) {
-                throw std::runtime_error("the walker sprite's name " + sprite.fileName + " is also a tileset's");
-            }
-        }
-        Write(folder / sprite.fileName, EncodeSpriteFile(sprite.sprite));
-    }
+    if (!walker.name.empty()) Write(folder / walker.name, walker.bytes);
+    for (const SpriteFile& sprite : world.sprites) Write(folder / sprite.fileName, EncodeSpriteFile(sprite.sprite));
     list.insert(list.end(), world.spriteList.begin(), world.spriteList.end());
     const std::string listText = FormatSpriteList(list);
     Write(folder / "SpriteList.txt", std::vector<uint8_t>(listText.begin(), listText.end()));
