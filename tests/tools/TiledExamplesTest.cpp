@@ -106,8 +106,9 @@ TEST_F(TiledExamplesTest, EveryMapForcedIsometricConvertsOrIsRefusedCleanly)
         std::string text = std::regex_replace(MapText(entry.path()), std::regex("orientation=\"[a-z]+\""),
                                               "orientation=\"isometric\"", std::regex_constants::format_first_only);
         // Beside the original, so that its tilesets and pictures are found.
+        // Named so that no other build's run of this test takes it for an example.
         const std::filesystem::path copy =
-            entry.path().parent_path() / ("client-forced-" TMX_TEST_BUILD "-" + entry.path().stem().string());
+            entry.path().parent_path() / ("client-forced-" TMX_TEST_BUILD "-" + entry.path().stem().string() + ".xml");
         WriteText(copy.string(), text);
         std::string error;
         if (Convert(copy.string(), "w", error)) {
