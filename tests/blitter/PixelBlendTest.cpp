@@ -1,6 +1,6 @@
 // The one-pixel blends that every kernel shares.
 #include "blitter/BlendTable.h"
-#include "blitter/RowKernels.h"
+#include "blitter/ReferenceRows.h"
 
 #include <gtest/gtest.h>
 

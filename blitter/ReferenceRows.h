@@ -1,36 +1,20 @@
-// The reference kernels: table look-ups only, one pixel at a time.
+// The reference rows: the blend table's look-ups, one pixel at a time. They
+// are the reference kernels' rows and the vector kernels' heads and tails,
+// inline so that a vector kernel keeps its constants in registers across them.
+#pragma once
+
 #include "blitter/BlendTable.h"
-#include "blitter/RowKernels.h"
+#include "blitter/PixelLoads.h"
 
-#include <cstring>
+#include <cstdint>
 
-namespace {
-
-// Pixels are read and written through memcpy: rows need not be aligned.
-uint32_t Load32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-uint16_t Load16(const uint8_t* p)
-{
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-
-uint32_t BlendChannel(uint32_t destination, uint32_t source, uint32_t alpha)
+inline uint32_t BlendChannel(uint32_t destination, uint32_t source, uint32_t alpha)
 {
     return ScaleChannel(destination, 255 - alpha) + ScaleChannel(source, alpha);
 }
 
-}  // namespace
-
 // A blended pixel's top byte is 0, whatever the two pixels carried.
-uint32_t Blend32(uint32_t destination, uint32_t source, uint32_t alpha)
+inline uint32_t Blend32(uint32_t destination, uint32_t source, uint32_t alpha)
 {
     const uint32_t blue = BlendChannel(destination & 0xFF, source & 0xFF, alpha);
     const uint32_t green = BlendChannel((destination >> 8) & 0xFF, (source >> 8) & 0xFF, alpha);
@@ -40,7 +24,7 @@ uint32_t Blend32(uint32_t destination, uint32_t source, uint32_t alpha)
 
 // Channels are widened with zero low bits (not replicated) and packed back by
 // truncation, so white over white at a partial weight darkens to 0xF7DE.
-uint16_t Blend565(uint16_t destination, uint16_t source, uint32_t alpha)
+inline uint16_t Blend565(uint16_t destination, uint16_t source, uint32_t alpha)
 {
     const uint32_t red = BlendChannel((destination >> 8) & 0xF8, (source >> 8) & 0xF8, alpha);
     const uint32_t green = BlendChannel(((destination >> 5) & 0x3F) << 2, ((source >> 5) & 0x3F) << 2, alpha);
@@ -50,7 +34,7 @@ uint16_t Blend565(uint16_t destination, uint16_t source, uint32_t alpha)
 
 namespace scalar {
 
-void blend_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask, uint32_t width, uint32_t)
+inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask, uint32_t width)
 {
     for (uint32_t i = 0; i < width; ++i) {
         const uint32_t a = mask[i];
@@ -61,7 +45,7 @@ void blend_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* m
     }
 }
 
-void key_x888(uint8_t* destination, const uint8_t* source, const uint8_t*, uint32_t width, uint32_t colorKey)
+inline void KeyRow_x888(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     for (uint32_t i = 0; i < width; ++i) {
         const uint32_t s = Load32(source + i * 4);
@@ -69,12 +53,7 @@ void key_x888(uint8_t* destination, const uint8_t* source, const uint8_t*, uint3
     }
 }
 
-void copy_x888(uint8_t* destination, const uint8_t* source, const uint8_t*, uint32_t width, uint32_t)
-{
-    std::memcpy(destination, source, static_cast<size_t>(width) * 4);
-}
-
-void blend_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask, uint32_t width, uint32_t)
+inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask, uint32_t width)
 {
     for (uint32_t i = 0; i < width; ++i) {
         const uint32_t a = mask[i];
@@ -86,18 +65,13 @@ void blend_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* ma
 
 // The key of a 5-6-5 blit is the pixel as a signed 16-bit value widened to 32
 // bits: 0xF81F matches a key of 0xFFFFF81F, never one of 0x0000F81F.
-void key_565(uint8_t* destination, const uint8_t* source, const uint8_t*, uint32_t width, uint32_t colorKey)
+inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     for (uint32_t i = 0; i < width; ++i) {
         const uint16_t s = Load16(source + i * 2);
         const uint32_t widened = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(s)));
         if (widened != colorKey) Store16(destination + i * 2, s);
     }
-}
-
-void copy_565(uint8_t* destination, const uint8_t* source, const uint8_t*, uint32_t width, uint32_t)
-{
-    std::memcpy(destination, source, static_cast<size_t>(width) * 2);
 }
 
 }  // namespace scalar

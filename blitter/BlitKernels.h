@@ -1,0 +1,108 @@
+// The kernels of the eight blit paths, one per instruction set. A kernel does
+// a whole blit: it walks the rows (RowCursor) and does each one. Names read
+// <operation>_<pixel layout>[_<mask>]:
+//   blend_x888_a8  32-bit pixels through an 8-bit mask (a = 0 untouched, 255 copied)
+//   key_x888       32-bit colour-keyed copy (all 32 bits compared)
+//   copy_x888      32-bit opaque copy
+//   blend_565_a8   5-6-5 pixels through an 8-bit mask (only a = 255 is a plain copy)
+//   key_565        5-6-5 colour-keyed copy (signed 16-bit pixel vs. the key)
+//   copy_565       5-6-5 opaque copy, one block per row
+// Every kernel of every instruction set leaves the bytes the scalar reference
+// leaves. The vector kernels share one shape per row: the reference row for
+// the head until the destination is 16-byte aligned, a vector body that skips
+// all-transparent groups and copies all-opaque ones, the reference row for
+// the tail; each asks for the next row's first cache lines before it works a
+// row. The copies stay memcpy's, which no vector loop here beat.
+#pragma once
+
+#include "blitter/KernelTarget.h"
+#include "blitter/Pixmix.h"
+
+#include <cstdint>
+
+using BlitKernel = void (*)(const SurfaceBuffer& destination, const BlitSource& source);
+
+#define PIXMIX_DECLARE_KERNEL(name) void name(const SurfaceBuffer& destination, const BlitSource& source)
+
+namespace scalar {
+PIXMIX_DECLARE_KERNEL(blend_x888_a8);
+PIXMIX_DECLARE_KERNEL(key_x888);
+PIXMIX_DECLARE_KERNEL(copy_x888);
+PIXMIX_DECLARE_KERNEL(blend_565_a8);
+PIXMIX_DECLARE_KERNEL(key_565);
+PIXMIX_DECLARE_KERNEL(copy_565);
+}  // namespace scalar
+
+#if PIXMIX_X86_KERNELS
+namespace sse2 {
+PIXMIX_DECLARE_KERNEL(blend_x888_a8);
+PIXMIX_DECLARE_KERNEL(key_x888);
+PIXMIX_DECLARE_KERNEL(blend_565_a8);
+PIXMIX_DECLARE_KERNEL(key_565);
+}  // namespace sse2
+
+namespace avx2 {
+PIXMIX_DECLARE_KERNEL(blend_x888_a8);
+PIXMIX_DECLARE_KERNEL(key_x888);
+PIXMIX_DECLARE_KERNEL(blend_565_a8);
+PIXMIX_DECLARE_KERNEL(key_565);
+}  // namespace avx2
+#endif
+
+// The rows of one blit, walked as both routines define it. Row addresses are
+// integers: a row is done while its start is below lastRowEnd (an unsigned
+// compare, made before every row, the first included), and pitches may be
+// negative. The mask row stays put when there is no mask.
+struct RowCursor {
+    uintptr_t row, end, sourceRow, maskRow;
+    uintptr_t pitch, sourcePitch, maskPitch;
+    uint32_t width;
+
+    RowCursor(const SurfaceBuffer& destination, const BlitSource& source)
+        : row(reinterpret_cast<uintptr_t>(destination.firstPixel)),
+          end(reinterpret_cast<uintptr_t>(destination.lastRowEnd)),
+          sourceRow(reinterpret_cast<uintptr_t>(source.pixels)),
+          maskRow(reinterpret_cast<uintptr_t>(source.alphaMask)),
+          pitch(static_cast<uintptr_t>(static_cast<intptr_t>(destination.pitch))),
+          sourcePitch(static_cast<uintptr_t>(static_cast<intptr_t>(source.pitch))),
+          maskPitch(source.alphaMask ? static_cast<uintptr_t>(static_cast<intptr_t>(source.alphaPitch)) : 0),
+          width(static_cast<uint32_t>(destination.width))
+    {
+    }
+
+    bool More() const { return row < end; }
+    void Next()
+    {
+        row += pitch;
+        sourceRow += sourcePitch;
+        maskRow += maskPitch;
+    }
+    // Starts loading the next row (its first 256 bytes of destination and
+    // source, its first line of mask) while this one is worked: sprite rows
+    // are a few cache lines each, a pitch apart, too short for the hardware
+    // prefetchers to catch on. A prefetch past the last row never faults.
+    void PrefetchNext(uint32_t bytesPerPixel) const
+    {
+        const uint32_t rowBytes = width * bytesPerPixel;
+        const uint32_t bytes = rowBytes < 256 ? rowBytes : 256;
+        for (uint32_t offset = 0; offset < bytes; offset += 64) {
+            __builtin_prefetch(reinterpret_cast<const void*>(row + pitch + offset));
+            __builtin_prefetch(reinterpret_cast<const void*>(sourceRow + sourcePitch + offset));
+        }
+        if (maskPitch != 0) __builtin_prefetch(reinterpret_cast<const void*>(maskRow + maskPitch));
+    }
+    uint8_t* Destination() const { return reinterpret_cast<uint8_t*>(row); }
+    const uint8_t* Source() const { return reinterpret_cast<const uint8_t*>(sourceRow); }
+    const uint8_t* Mask() const { return reinterpret_cast<const uint8_t*>(maskRow); }
+};
+
+// Pixels of a row before its destination reaches a 16-byte boundary: the
+// vector kernels' scalar head. None when the row never reaches one (an
+// address that is not a whole number of pixels from a boundary).
+inline uint32_t PixelsBeforeAlignment(const uint8_t* destination, uint32_t bytesPerPixel, uint32_t width)
+{
+    const uintptr_t address = reinterpret_cast<uintptr_t>(destination);
+    if (address % bytesPerPixel != 0) return 0;
+    const uint32_t head = static_cast<uint32_t>((0u - address) % 16) / bytesPerPixel;
+    return head < width ? head : width;
+}

@@ -1,0 +1,65 @@
+#include "blitter/BlitPaths.h"
+
+#include <initializer_list>
+
+#define KERNEL(kernel) kernel, #kernel
+
+const BlitPath BlitPaths[] = {
+// routine               size  mask   needs             kernel
+#if PIXMIX_X86_KERNELS
+    {Routine::Blt,        4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
+    {Routine::NoColorkey, 4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
+    {Routine::Blt,        4,   false, CpuFeature::Avx2, KERNEL(avx2::key_x888)},
+    {Routine::Blt,        2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
+    {Routine::NoColorkey, 2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
+    {Routine::Blt,        2,   false, CpuFeature::Avx2, KERNEL(avx2::key_565)},
+
+    {Routine::Blt,        4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
+    {Routine::NoColorkey, 4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
+    {Routine::Blt,        4,   false, CpuFeature::Sse2, KERNEL(sse2::key_x888)},
+    {Routine::Blt,        2,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_565_a8)},
+    {Routine::NoColorkey, 2,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_565_a8)},
+    {Routine::Blt,        2,   false, CpuFeature::Sse2, KERNEL(sse2::key_565)},
+#endif
+    {Routine::Blt,        4,   true,  CpuFeature::None, KERNEL(scalar::blend_x888_a8)},
+    {Routine::NoColorkey, 4,   true,  CpuFeature::None, KERNEL(scalar::blend_x888_a8)},
+    {Routine::Blt,        4,   false, CpuFeature::None, KERNEL(scalar::key_x888)},
+    {Routine::NoColorkey, 4,   false, CpuFeature::None, KERNEL(scalar::copy_x888)},
+    {Routine::Blt,        2,   true,  CpuFeature::None, KERNEL(scalar::blend_565_a8)},
+    {Routine::NoColorkey, 2,   true,  CpuFeature::None, KERNEL(scalar::blend_565_a8)},
+    {Routine::Blt,        2,   false, CpuFeature::None, KERNEL(scalar::key_565)},
+    {Routine::NoColorkey, 2,   false, CpuFeature::None, KERNEL(scalar::copy_565)},
+};
+
+const size_t BlitPathCount = sizeof BlitPaths / sizeof BlitPaths[0];
+
+const BlitPath& FindPath(Routine routine, int bytesPerPixel, bool masked, const CpuFeatures& cpu)
+{
+    for (const BlitPath& path : BlitPaths) {
+        if (path.routine == routine && path.bytesPerPixel == bytesPerPixel && path.masked == masked &&
+            cpu.Has(path.needs)) {
+            return path;
+        }
+    }
+    return BlitPaths[BlitPathCount - 1];  // not reached: every path has a reference row
+}
+
+const BlitPath* ChosenPaths[8];
+
+namespace {
+
+bool ChoosePaths(const CpuFeatures& cpu)
+{
+    for (Routine routine : {Routine::Blt, Routine::NoColorkey}) {
+        for (int bytesPerPixel : {4, 2}) {
+            for (bool masked : {true, false}) {
+                ChosenPaths[PathIndex(routine, bytesPerPixel, masked)] = &FindPath(routine, bytesPerPixel, masked, cpu);
+            }
+        }
+    }
+    return true;
+}
+
+const bool pathsChosen = ChoosePaths(DetectCpuFeatures());
+
+}  // namespace
