@@ -1,15 +1,19 @@
 // One pass of a blit job over a BlitScene, done by each engine the summary
-// compares: Pixmix's exported routines, pixman, SDL2, and memcpy of the same
-// rows as the bandwidth limit.
+// compares: Pixmix's exported routines, each of its kernels directly (the
+// ones another CPU would get), pixman, SDL2, and memcpy of the same rows as
+// the bandwidth limit.
 #pragma once
 
 #include "bench/blitter/BlitScene.h"
+#include "blitter/BlitPaths.h"
 
 #include <benchmark/benchmark.h>
 
 using BlitRoutine = void(PIXMIX_CALL*)(SurfaceBuffer, BlitSource);
 
 void RunPixmix(benchmark::State& state, BlitScene& scene, BlitRoutine routine);
+// One row of Pixmix's dispatch table, whatever this CPU would be given.
+void RunKernel(benchmark::State& state, BlitScene& scene, const BlitPath& path);
 void RunMemcpy(benchmark::State& state, BlitScene& scene);
 
 enum class PixmanJob {

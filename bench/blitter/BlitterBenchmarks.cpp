@@ -1,5 +1,7 @@
 // Every Pixmix path on a 640 x 480 screen and on 64 x 32 sprites, next to
-// the same job done by pixman, SDL2 and memcpy. Names: <job>/<engine>/<input>/<coverage>.
+// the same job done by pixman, SDL2 and memcpy, and by each of Pixmix's
+// kernels for the path (avx2, sse2, scalar: what other CPUs get).
+// Names: <job>/<engine>/<input>/<coverage>.
 #include "bench/blitter/BlitEngines.h"
 
 #include <functional>
@@ -46,20 +48,41 @@ Engine Sdl(SdlJob job)
     return [job](benchmark::State& state, BlitScene& scene) { RunSdl(state, scene, job); };
 }
 
+// Every kernel of the path that Blt takes, by its instruction set.
+std::vector<EngineEntry> Kernels(int bytesPerPixel, bool masked)
+{
+    std::vector<EngineEntry> kernels;
+    for (size_t i = 0; i < BlitPathCount; ++i) {
+        const BlitPath& path = BlitPaths[i];
+        if (path.routine != Routine::Blt || path.bytesPerPixel != bytesPerPixel || path.masked != masked) continue;
+        const char* name = path.needs == CpuFeature::None ? "scalar" : path.needs == CpuFeature::Sse2 ? "sse2" : "avx2";
+        kernels.push_back({name, [&path](benchmark::State& state, BlitScene& scene) { RunKernel(state, scene, path); }});
+    }
+    return kernels;
+}
+
+std::vector<EngineEntry> operator+(std::vector<EngineEntry> engines, const std::vector<EngineEntry>& more)
+{
+    engines.insert(engines.end(), more.begin(), more.end());
+    return engines;
+}
+
 void RegisterDepth(int bytesPerPixel)
 {
     const std::string depth = bytesPerPixel == 4 ? "32" : "565";
     const EngineEntry memcpyRows{"memcpy", RunMemcpy};
     // With a mask both routines take the blend path; both are measured.
-    const std::vector<EngineEntry> blend = {{"Blt", Pixmix(Blt)},
-                                            {"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},
-                                            {"pixman", Pixman(PixmanJob::OverWithMask)},
-                                            {"SDL2", Sdl(SdlJob::PerPixelAlpha)},
-                                            memcpyRows};
+    const std::vector<EngineEntry> blend = std::vector<EngineEntry>{{"Blt", Pixmix(Blt)},
+                                                                    {"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},
+                                                                    {"pixman", Pixman(PixmanJob::OverWithMask)},
+                                                                    {"SDL2", Sdl(SdlJob::PerPixelAlpha)},
+                                                                    memcpyRows} +
+                                           Kernels(bytesPerPixel, true);
     Register("blend" + depth, BlitInput::Partial, "partial", bytesPerPixel, blend);
     Register("blend" + depth, BlitInput::SpriteShaped, "sprite-shaped", bytesPerPixel, blend);
     Register("key" + depth, BlitInput::HalfKeyed, "half-keyed", bytesPerPixel,
-             {{"Blt", Pixmix(Blt)}, {"SDL2", Sdl(SdlJob::ColorKey)}, memcpyRows});
+             std::vector<EngineEntry>{{"Blt", Pixmix(Blt)}, {"SDL2", Sdl(SdlJob::ColorKey)}, memcpyRows} +
+                 Kernels(bytesPerPixel, false));
     Register("copy" + depth, BlitInput::Opaque, "opaque", bytesPerPixel,
              {{"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},
               {"pixman", Pixman(PixmanJob::Source)},
