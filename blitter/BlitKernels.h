@@ -11,8 +11,7 @@
 // leaves. The vector kernels share one shape per row: the reference row for
 // the head until the destination is 16-byte aligned, a vector body that skips
 // all-transparent groups and copies all-opaque ones, the reference row for
-// the tail; each asks for the next row's first cache lines before it works a
-// row. The copies stay memcpy's, which no vector loop here beat.
+// the tail. The copies stay memcpy's, which no vector loop here beat.
 #pragma once
 
 #include "blitter/KernelTarget.h"
@@ -76,20 +75,6 @@ struct RowCursor {
         row += pitch;
         sourceRow += sourcePitch;
         maskRow += maskPitch;
-    }
-    // Starts loading the next row (its first 256 bytes of destination and
-    // source, its first line of mask) while this one is worked: sprite rows
-    // are a few cache lines each, a pitch apart, too short for the hardware
-    // prefetchers to catch on. A prefetch past the last row never faults.
-    void PrefetchNext(uint32_t bytesPerPixel) const
-    {
-        const uint32_t rowBytes = width * bytesPerPixel;
-        const uint32_t bytes = rowBytes < 256 ? rowBytes : 256;
-        for (uint32_t offset = 0; offset < bytes; offset += 64) {
-            __builtin_prefetch(reinterpret_cast<const void*>(row + pitch + offset));
-            __builtin_prefetch(reinterpret_cast<const void*>(sourceRow + sourcePitch + offset));
-        }
-        if (maskPitch != 0) __builtin_prefetch(reinterpret_cast<const void*>(maskRow + maskPitch));
     }
     uint8_t* Destination() const { return reinterpret_cast<uint8_t*>(row); }
     const uint8_t* Source() const { return reinterpret_cast<const uint8_t*>(sourceRow); }

@@ -178,7 +178,6 @@ namespace avx2 {
 PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void blend_x888_a8(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(4);
         BlendRow_x888_a8(row.Destination(), row.Source(), row.Mask(), row.width);
     }
 }
@@ -186,7 +185,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void blend_x888_a8(const SurfaceBuffer& destinat
 PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void key_x888(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(4);
         KeyRow_x888(row.Destination(), row.Source(), row.width, source.colorKey);
     }
 }
@@ -194,7 +192,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void key_x888(const SurfaceBuffer& destination, 
 PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void blend_565_a8(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(2);
         BlendRow_565_a8(row.Destination(), row.Source(), row.Mask(), row.width);
     }
 }
@@ -208,7 +205,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void key_565(const SurfaceBuffer& destination, c
         return;
     }
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(2);
         KeyRow_565(row.Destination(), row.Source(), row.width, key);
     }
 }

@@ -134,7 +134,6 @@ namespace sse2 {
 PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void blend_x888_a8(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(4);
         BlendRow_x888_a8(row.Destination(), row.Source(), row.Mask(), row.width);
     }
 }
@@ -142,7 +141,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void blend_x888_a8(const SurfaceBuffer& destinat
 PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void key_x888(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(4);
         KeyRow_x888(row.Destination(), row.Source(), row.width, source.colorKey);
     }
 }
@@ -150,7 +148,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void key_x888(const SurfaceBuffer& destination, 
 PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void blend_565_a8(const SurfaceBuffer& destination, const BlitSource& source)
 {
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(2);
         BlendRow_565_a8(row.Destination(), row.Source(), row.Mask(), row.width);
     }
 }
@@ -164,7 +161,6 @@ PIXMIX_KERNEL_ENTRY PIXMIX_SSE2 void key_565(const SurfaceBuffer& destination, c
         return;
     }
     for (RowCursor row(destination, source); row.More(); row.Next()) {
-        row.PrefetchNext(2);
         KeyRow_565(row.Destination(), row.Source(), row.width, key);
     }
 }
