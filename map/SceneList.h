@@ -3,6 +3,7 @@
 #pragma once
 
 #include "map/SceneObject.h"
+#include "sprite/AnimationMemo.h"
 
 #include <cstdint>
 
@@ -10,6 +11,7 @@ struct SceneEntry {
     SceneEntry* next;
     SceneEntry* previous;
     SceneObject object;
+    AnimationMemo memo;  // the drawing's animation search, remembered for this entry
 };
 
 class SceneList {

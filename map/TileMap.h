@@ -4,6 +4,7 @@
 
 #include "blitter/Pixmix.h"
 #include "map/SceneList.h"
+#include "sprite/AnimationMemo.h"
 #include "sprite/SpriteRegistry.h"
 
 #include <cstdint>
@@ -67,4 +68,7 @@ public:
     FloorTile* floorTiles = nullptr;
     SceneList objects;
     SpriteRegistry sprites;  // destroyed before `objects`, after ClearMap
+
+private:
+    AnimationMemoTable floorMemos;  // DrawMap's animation searches, one per floor tile
 };

@@ -1,3 +1,4 @@
+#include "sprite/AnimationMemo.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
@@ -92,11 +93,22 @@ bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x
     return true;
 }
 
-bool Sprite::DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
-                        int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const
+namespace {
+
+// Without a clip rectangle: whether the whole frame lies off the surface, as
+// PlaceFrame would find. Most frames of a map do: they leave before the blit
+// is set up.
+inline bool WhollyOffSurface(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y)
 {
-    const SpriteFrame* frame = GetCurrentFrame(animationName, direction, cursor);
+    const int64_t left = int64_t(x) + frame.offsetX - frame.anchorX;
+    const int64_t top = int64_t(y) + frame.offsetY - frame.anchorY;
+    return left + frame.width < 0 || top + frame.height < 0 || left > target.width || top > target.height;
+}
+
+bool DrawFrame(const SpriteFrame* frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip)
+{
     if (!frame) return false;
+    if (!clip && WhollyOffSurface(*frame, target, x, y)) return true;
     FrameBlit blit;
     if (!PlaceFrame(*frame, target, x, y, clip, DisplayDepth, blit)) return true;
     if (blit.noColorkey) {
@@ -105,4 +117,18 @@ bool Sprite::DrawSprite(SurfaceBuffer target, const char* animationName, int32_t
         Blt(blit.destination, blit.source);
     }
     return true;
+}
+
+}  // namespace
+
+bool Sprite::DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
+                        int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const
+{
+    return DrawFrame(GetCurrentFrame(animationName, direction, cursor), target, x, y, clip);
+}
+
+bool Sprite::DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction,
+                        int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const
+{
+    return DrawFrame(memo.CurrentFrame(*this, animationName, direction, cursor), target, x, y, clip);
 }

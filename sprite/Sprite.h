@@ -3,11 +3,12 @@
 #pragma once
 
 #include "blitter/Pixmix.h"
+#include "sprite/AnimationCursor.h"
 #include "sprite/Rect.h"
 
 #include <cstdint>
 
-struct AnimationCursor;
+struct AnimationMemo;
 class BoundedReader;
 
 // Display times of an animation's frames, in milliseconds, as floats.
@@ -44,6 +45,9 @@ struct Animation {
     SpriteFrame* frames;     // owned, frameCount entries
 };
 
+// The name field of an animation, and of everything that names one.
+using AnimationName = char[sizeof(Animation::name)];
+
 struct Sprite {
     int32_t id;
     uint8_t pixelFormat;  // stored format of the file: 0 = 5-6-5 big-endian, 1 = 24-bit BGR
@@ -65,8 +69,27 @@ struct Sprite {
     int FindAnimation(const char* animationName, int32_t direction) const;
     const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction,
                                        AnimationCursor* cursor) const;
+    // What GetCurrentFrame does once the animation is found (`index`, -1 for
+    // none): its first frame without a cursor, else the cursor's, binding the
+    // cursor first when it asks for that.
+    const SpriteFrame* FrameToShow(int index, AnimationCursor* cursor) const
+    {
+        if (index < 0) return nullptr;
+        const Animation& animation = animations[index];
+        if (animation.frameCount <= 0) return nullptr;
+        if (!cursor) return &animation.frames[0];
+
+        if (cursor->rebind) cursor->Bind(animation.timing);
+        // A cursor still set for another, longer animation shows this one's end.
+        const int32_t frameIndex = cursor->frameIndex;
+        if (frameIndex < 0 || frameIndex >= animation.frameCount) return &animation.frames[animation.frameCount - 1];
+        return &animation.frames[frameIndex];
+    }
 
     // Frame drawing (DrawSprite.cpp): places, clips and blits the current frame.
     bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
                     int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const;
+    // The same, with the animation's search remembered in `memo` (AnimationMemo.h).
+    bool DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction,
+                    int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const;
 };

@@ -108,20 +108,14 @@ int SpriteRegistry::FindSpriteIndex(int32_t id) const
     return -1;
 }
 
-Sprite* SpriteRegistry::GetSprite(int index)
+void SpriteRegistry::Load(SpriteEntry& entry)
 {
-    if (index < 0 || index >= count) return nullptr;
-    SpriteEntry& entry = entries[index];
-    if (!entry.sprite) {
-        Sprite* sprite = new Sprite;
-        sprite->ResetSprite();
-        entry.sprite = sprite;
-        if (!sprite->LoadSprite(entry.fileName)) {
-            sprite->FreeSprite();
-            delete sprite;
-            entry.sprite = nullptr;
-        }
+    Sprite* sprite = new Sprite;
+    sprite->ResetSprite();
+    entry.sprite = sprite;
+    if (!sprite->LoadSprite(entry.fileName)) {
+        sprite->FreeSprite();
+        delete sprite;
+        entry.sprite = nullptr;
     }
-    ++entry.useCount;
-    return entry.sprite;
 }

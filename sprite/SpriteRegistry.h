@@ -23,8 +23,15 @@ public:
     bool LoadSpriteList(const char* fileName);
     int FindSpriteIndex(int32_t id) const;
     // The sprite at `index`, loaded on first use; null when it cannot be loaded
-    // or when no entry has that index.
-    Sprite* GetSprite(int index);
+    // or when no entry has that index. Every request counts as a use.
+    Sprite* GetSprite(int index)
+    {
+        if (index < 0 || index >= count) return nullptr;
+        SpriteEntry& entry = entries[index];
+        if (!entry.sprite) Load(entry);
+        ++entry.useCount;
+        return entry.sprite;
+    }
 
     int32_t EntryCount() const { return count; }
     int32_t Capacity() const { return capacity; }
@@ -32,6 +39,8 @@ public:
 
 private:
     void Append(const SpriteEntry& entry);
+    // Tries to load the entry's file; leaves no sprite when that fails.
+    static void Load(SpriteEntry& entry);
 
     SpriteEntry* entries = nullptr;
     int32_t count = 0;
