@@ -1,8 +1,9 @@
-// Release of a row table and the data of its cells, shared by the loader
-// (a load that fails half-way) and ClearMap.
+// Release of a row table, shared by the loader (a load that fails half-way)
+// and ClearMap. The cells' data blocks belong to the map's CellDataStore and
+// go with it.
 #pragma once
 
 #include "map/TileMap.h"
 
 // Every row may be null (not yet read); the table itself may be null.
-void ReleaseCells(MapCell** rows, uint16_t height, uint16_t width);
+void ReleaseRows(MapCell** rows, uint16_t height);

@@ -18,8 +18,9 @@
 #include "map/MapCells.h"
 #include "map/TileMap.h"
 #include "sprite/BoundedReader.h"
-#include "sprite/FileBytes.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -36,12 +37,13 @@ struct MapContents {
     uint16_t width = 0;
     uint16_t height = 0;
     MapCell** rows = nullptr;
+    CellDataStore cellData;
     int32_t floorTileCount = 0;
     FloorTile* floorTiles = nullptr;
 
     ~MapContents()
     {
-        ReleaseCells(rows, height, width);
+        ReleaseRows(rows, height);
         delete[] floorTiles;
     }
 };
@@ -56,20 +58,67 @@ bool ReadMagic(BoundedReader& file)
 }
 
 // The name field holds at most 32 characters; a field without a NUL is cut there.
-bool ReadName(BoundedReader& file, char (&name)[NameBytes])
+void CopyName(const uint8_t* field, char (&name)[NameBytes])
 {
-    if (!file.ReadBytes(name, NameBytes)) return false;
+    std::memcpy(name, field, NameBytes);
     name[NameBytes - 1] = '\0';
-    return true;
 }
 
-bool ReadCell(BoundedReader& file, MapCell& cell)
+// A cell's fixed part: blocked u8 | value i16 | dataLength i32.
+void DecodeCell(const uint8_t* fixed, MapCell& cell)
 {
-    if (!(file.Read(cell.blocked) && file.Read(cell.value) && file.Read(cell.dataLength))) return false;
+    cell.blocked = fixed[0];
+    cell.value = SignedLittleEndian16(fixed + 1);
+    cell.dataLength = SignedLittleEndian32(fixed + 3);
+    cell.data = nullptr;
+}
+
+bool ReadCellData(BoundedReader& file, CellDataStore& cellData, MapCell& cell)
+{
     if (!file.Fits(cell.dataLength, 1)) return false;
-    if (cell.dataLength == 0) return true;
-    cell.data = new (std::nothrow) uint8_t[static_cast<size_t>(cell.dataLength)];
+    cell.data = cellData.Allocate(static_cast<size_t>(cell.dataLength));
     return cell.data && file.ReadBytes(cell.data, static_cast<size_t>(cell.dataLength));
+}
+
+// Cells are decoded in runs straight from the bytes at hand, one bounds check
+// per run. A cell with data ends a run: data that lies at hand is copied from
+// there and the next run goes on; data beyond it (or of a negative length) is
+// read through the reader, with every check.
+bool ReadRow(BoundedReader& file, CellDataStore& cellData, MapCell* cells, uint16_t width)
+{
+    size_t x = 0;
+    while (x < width) {
+        size_t held = 0;
+        const uint8_t* bytes = file.Peek(CellFixedBytes, held);
+        if (!bytes) return false;
+        size_t used = 0;
+        MapCell* dataToRead = nullptr;
+        while (x < width && held - used >= CellFixedBytes) {
+            const size_t run = std::min((held - used) / CellFixedBytes, width - x);
+            size_t decoded = 0;
+            bool withData = false;
+            while (decoded < run && !withData) {
+                DecodeCell(bytes + used + decoded * CellFixedBytes, cells[x + decoded]);
+                withData = cells[x + decoded].dataLength != 0;
+                ++decoded;
+            }
+            used += decoded * CellFixedBytes;
+            x += decoded;
+            if (!withData) continue;
+            MapCell& cell = cells[x - 1];
+            if (cell.dataLength < 0 || size_t(cell.dataLength) > held - used) {
+                dataToRead = &cell;
+                break;
+            }
+            cell.data = cellData.Allocate(size_t(cell.dataLength));
+            if (!cell.data) return false;
+            std::memcpy(cell.data, bytes + used, size_t(cell.dataLength));
+            used += size_t(cell.dataLength);
+        }
+        file.Skip(used);
+        if (dataToRead && !ReadCellData(file, cellData, *dataToRead)) return false;
+    }
+    return true;
 }
 
 bool ReadCells(BoundedReader& file, MapContents& map)
@@ -80,14 +129,36 @@ bool ReadCells(BoundedReader& file, MapContents& map)
     map.rows = new (std::nothrow) MapCell*[map.height]();
     if (!map.rows) return false;
     for (uint16_t y = 0; y < map.height; ++y) {
-        map.rows[y] = new (std::nothrow) MapCell[map.width]();
-        if (!map.rows[y]) return false;
-        for (uint16_t x = 0; x < map.width; ++x) {
-            if (!ReadCell(file, map.rows[y][x])) return false;
-        }
+        // Not zeroed first: every field of every cell is read, or the load fails.
+        map.rows[y] = new (std::nothrow) MapCell[map.width];
+        if (!map.rows[y] || !ReadRow(file, map.cellData, map.rows[y], map.width)) return false;
     }
     return true;
 }
+
+// Sprite ids to registry indices. Neighbouring records mostly name the same
+// sprite, and the registry does not change while the map loads, so the last
+// answer is kept.
+class SpriteIndices {
+public:
+    explicit SpriteIndices(const SpriteRegistry& registry) : sprites(registry) {}
+
+    int32_t Of(int32_t id)
+    {
+        if (!known || id != lastId) {
+            lastIndex = sprites.FindSpriteIndex(id);
+            lastId = id;
+            known = true;
+        }
+        return lastIndex;
+    }
+
+private:
+    const SpriteRegistry& sprites;
+    bool known = false;
+    int32_t lastId = 0;
+    int32_t lastIndex = -1;
+};
 
 // A count of 0 or less means none; a larger one must fit in what is left.
 bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
@@ -97,63 +168,85 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
     return file.Fits(count, recordBytes);
 }
 
-bool ReadFloorTiles(BoundedReader& file, const SpriteRegistry& sprites, MapContents& map)
+// x y z i16 | sprite id i32 | animationName char[33] | direction i32
+void DecodeFloorTile(const uint8_t* record, SpriteIndices& sprites, FloorTile& tile)
+{
+    tile.x = SignedLittleEndian16(record);
+    tile.y = SignedLittleEndian16(record + 2);
+    tile.z = SignedLittleEndian16(record + 4);
+    tile.spriteIndex = sprites.Of(SignedLittleEndian32(record + 6));
+    CopyName(record + 10, tile.animationName);
+    tile.direction = SignedLittleEndian32(record + 43);
+}
+
+bool ReadFloorTiles(BoundedReader& file, SpriteIndices& sprites, MapContents& map)
 {
     if (!ReadCount(file, FloorTileBytes, map.floorTileCount)) return false;
     if (map.floorTileCount == 0) return true;
-    map.floorTiles = new (std::nothrow) FloorTile[static_cast<size_t>(map.floorTileCount)]();
+    // Not zeroed first: every field is read, or the load fails.
+    map.floorTiles = new (std::nothrow) FloorTile[static_cast<size_t>(map.floorTileCount)];
     if (!map.floorTiles) return false;
-    for (int32_t i = 0; i < map.floorTileCount; ++i) {
-        FloorTile& tile = map.floorTiles[i];
-        int32_t spriteId = 0;
-        if (!(file.Read(tile.x) && file.Read(tile.y) && file.Read(tile.z) && file.Read(spriteId) &&
-              ReadName(file, tile.animationName) && file.Read(tile.direction))) {
-            return false;
-        }
-        tile.spriteIndex = sprites.FindSpriteIndex(spriteId);
-    }
-    return true;
+    FloorTile* tile = map.floorTiles;
+    return file.ReadInPieces(static_cast<size_t>(map.floorTileCount), FloorTileBytes,
+                             [&](const uint8_t* records, size_t count) {
+                                 for (size_t i = 0; i < count; ++i) {
+                                     DecodeFloorTile(records + i * FloorTileBytes, sprites, *tile++);
+                                 }
+                             });
 }
 
-bool ReadObject(BoundedReader& file, const SpriteRegistry& sprites, SceneObject& object)
+// x0 y0 x1 y1 z i16 | sprite id i32 | animationName char[33] | direction i32
+SceneObject DecodeObject(const uint8_t* record, SpriteIndices& sprites)
 {
-    int32_t spriteId = 0;
-    object = {};
-    if (!(file.Read(object.x0) && file.Read(object.y0) && file.Read(object.x1) && file.Read(object.y1) &&
-          file.Read(object.z) && file.Read(spriteId) && ReadName(file, object.animationName) &&
-          file.Read(object.direction))) {
-        return false;
-    }
-    object.spriteIndex = sprites.FindSpriteIndex(spriteId);
+    SceneObject object{};
+    object.x0 = SignedLittleEndian16(record);
+    object.y0 = SignedLittleEndian16(record + 2);
+    object.x1 = SignedLittleEndian16(record + 4);
+    object.y1 = SignedLittleEndian16(record + 6);
+    object.z = SignedLittleEndian16(record + 8);
+    object.spriteIndex = sprites.Of(SignedLittleEndian32(record + 10));
+    CopyName(record + 14, object.animationName);
+    object.direction = SignedLittleEndian32(record + 47);
     object.cursor = nullptr;
-    return true;
+    return object;
 }
 
 }  // namespace
 
 bool TileMap::LoadMap(const char* fileName)
 {
-    FileBytes bytes;
-    if (!bytes.ReadFile(fileName)) return false;
-    BoundedReader file(bytes.Data(), bytes.Size());
-    return ReadMap(file);
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file) return false;
+    bool loaded = false;
+    size_t size = 0;
+    // Read through the reader's window: the bytes are decoded while they are
+    // still in the cache, and a large map is never held whole.
+    if (SizeOfRest(file, size)) {
+        BoundedReader reader(file, size);
+        loaded = ReadMap(reader);
+    }
+    std::fclose(file);
+    return loaded;
 }
 
 bool TileMap::ReadMap(BoundedReader& file)
 {
     MapContents map;
+    SpriteIndices spriteIndices(sprites);
     int32_t objectCount = 0;
     const bool whole = ReadMagic(file) && file.Read(map.headerValue) && file.Read(map.width) &&
-                       file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, sprites, map) &&
+                       file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
                        ReadCount(file, ObjectBytes, objectCount);
     if (!whole) {
-        ShowErrorBox("Wrong map file.", "Error");
+        // A file that cannot be read at all (a directory, say) is no wrong map file.
+        if (!file.ReadError()) ShowErrorBox("Wrong map file.", "Error");
         return false;
     }
 
     // Everything left fits now: the objects cannot fail half-way. A map loaded
     // before (never, in the program) gives way, except its scene objects.
-    ReleaseCells(rows, height, width);
+    ReleaseRows(rows, height);
+    cellData.Swap(map.cellData);  // the old cells' data goes with `map`
     delete[] floorTiles;
     headerValue = map.headerValue;
     width = map.width;
@@ -163,11 +256,10 @@ bool TileMap::ReadMap(BoundedReader& file)
     floorTiles = map.floorTiles;
     map.rows = nullptr;
     map.floorTiles = nullptr;
-    for (int32_t i = 0; i < objectCount; ++i) {
-        SceneObject object;
-        if (!ReadObject(file, sprites, object)) break;
-        // The file's order is the drawing order.
-        AppendObject(object);
-    }
+    // The file's order is the drawing order. A file that ends early after all
+    // (shorter than the file system said) keeps the objects read so far.
+    file.ReadInPieces(static_cast<size_t>(objectCount), ObjectBytes, [&](const uint8_t* records, size_t count) {
+        for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * ObjectBytes, spriteIndices));
+    });
     return true;
 }

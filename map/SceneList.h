@@ -30,10 +30,23 @@ public:
     // Links a new entry holding a copy of `object` immediately before `position`.
     SceneEntry* InsertBefore(SceneEntry* position, const SceneObject& object);
     SceneEntry* Append(const SceneObject& object);
+    // Unlinks and releases the entry; a reference to it is no longer valid.
     void Remove(SceneEntry* entry);
     void RemoveAll();
 
 private:
+    struct Block;
+
+    SceneEntry* NewEntry();
+    void ReleaseBlocks();
+
     SceneEntry* sentinel;
     int32_t count = 0;
+    // Entries come from blocks that the list allocates, so that a map of
+    // thousands of objects is not thousands of allocations. A removed entry
+    // waits in `spare` (linked through `next`) for the next insertion; the
+    // blocks go when the list is emptied or destroyed.
+    Block* blocks = nullptr;   // the newest first
+    int32_t unused = 0;        // entries at the end of the newest block never handed out
+    SceneEntry* spare = nullptr;
 };

@@ -1,13 +1,9 @@
 #include "map/MapCells.h"
 
-void ReleaseCells(MapCell** rows, uint16_t height, uint16_t width)
+void ReleaseRows(MapCell** rows, uint16_t height)
 {
     if (!rows) return;
-    for (uint16_t y = 0; y < height; ++y) {
-        if (!rows[y]) continue;
-        for (uint16_t x = 0; x < width; ++x) delete[] rows[y][x].data;
-        delete[] rows[y];
-    }
+    for (uint16_t y = 0; y < height; ++y) delete[] rows[y];
     delete[] rows;
 }
 
@@ -19,8 +15,9 @@ TileMap::~TileMap()
 
 void TileMap::ClearMap()
 {
-    ReleaseCells(rows, height, width);
+    ReleaseRows(rows, height);
     rows = nullptr;
+    cellData.Release();
     // No cells are left to answer for these.
     width = height = 0;
     delete[] floorTiles;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "blitter/Pixmix.h"
+#include "map/CellDataStore.h"
 #include "map/SceneList.h"
 #include "sprite/AnimationMemo.h"
 #include "sprite/SpriteRegistry.h"
@@ -15,7 +16,7 @@ struct MapCell {
     uint8_t blocked;     // 0: a character may stand here
     int16_t value;       // kept, never interpreted
     int32_t dataLength;
-    uint8_t* data;       // owned, dataLength bytes; kept, never interpreted
+    uint8_t* data;       // dataLength bytes, owned by the map; kept, never interpreted
 };
 
 struct FloorTile {
@@ -70,5 +71,6 @@ public:
     SpriteRegistry sprites;  // destroyed before `objects`, after ClearMap
 
 private:
+    CellDataStore cellData;         // every cell's data block
     AnimationMemoTable floorMemos;  // DrawMap's animation searches, one per floor tile
 };

@@ -31,17 +31,45 @@ inline bool SizeOfRest(std::FILE* file, size_t& size)
     return true;
 }
 
+// Fields of a record taken whole with Take(), little-endian. Two's complement
+// is taken from the bits, never from a narrowing conversion.
+inline uint16_t LittleEndian16(const uint8_t* bytes)
+{
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+inline uint32_t LittleEndian32(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+inline int16_t SignedLittleEndian16(const uint8_t* bytes)
+{
+    const uint16_t bits = LittleEndian16(bytes);
+    int16_t value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline int32_t SignedLittleEndian32(const uint8_t* bytes)
+{
+    const uint32_t bits = LittleEndian32(bytes);
+    int32_t value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 class BoundedReader {
 public:
     static constexpr size_t WindowSize = 256 * 1024;
 
     // `size` bytes at `data`.
-    BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), remaining(size) {}
+    BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), remaining(size), totalSize(size) {}
 
     // The rest of an open file, from its current position: `size` bytes, as
     // the file system reports them. A file that delivers fewer fails the read
     // that misses them. The file stays open; the caller closes it.
-    BoundedReader(std::FILE* file, size_t size) : remaining(size), source(file) {}
+    BoundedReader(std::FILE* file, size_t size) : remaining(size), totalSize(size), source(file) {}
 
     ~BoundedReader() { delete[] window; }
     BoundedReader(const BoundedReader&) = delete;
@@ -49,7 +77,7 @@ public:
 
     size_t Remaining() const { return remaining; }
     // Bytes consumed so far: where the next read starts in the file.
-    size_t Offset() const { return consumed; }
+    size_t Offset() const { return totalSize - untrusted - remaining; }
     bool AtEnd() const { return remaining == 0; }
     // A read failed because the file could not be read, not because it ended.
     bool ReadError() const { return readError; }
@@ -73,6 +101,17 @@ public:
         return bytes;
     }
 
+    // The bytes at hand, not consumed: at least `least` (at most WindowSize),
+    // or null when fewer are left. `held` tells how many lie in memory from
+    // there: all that are left of bytes in memory, what the window holds of a
+    // file. A loader decodes what it can from them, then skips that much.
+    const uint8_t* Peek(size_t least, size_t& held)
+    {
+        if (least > remaining || !Available(least)) return nullptr;
+        held = Held();
+        return next;
+    }
+
     // `count` items of `itemSize` bytes (at most WindowSize), handed to
     // `sink(items, itemCount)` in pieces of whole items as the window holds
     // them: one piece when the bytes are in memory.
@@ -93,6 +132,11 @@ public:
 
     bool ReadBytes(void* destination, size_t size)
     {
+        if (size <= Held()) {  // all at hand: the common case of a short read
+            if (size) std::memcpy(destination, next, size);
+            Consume(size);
+            return true;
+        }
         uint8_t* out = static_cast<uint8_t*>(destination);
         return ReadInPieces(size, 1, [&out](const uint8_t* bytes, size_t count) {
             std::memcpy(out, bytes, count);
@@ -102,6 +146,10 @@ public:
 
     bool Skip(size_t size)
     {
+        if (size <= Held()) {
+            Consume(size);
+            return true;
+        }
         return ReadInPieces(size, 1, [](const uint8_t*, size_t) {});
     }
 
@@ -121,11 +169,13 @@ public:
     }
 
 private:
+    // Bytes in memory from `next` on; never more than are left.
+    size_t Held() const { return static_cast<size_t>(end - next); }
+
     void Consume(size_t size)
     {
         next += size;
         remaining -= size;
-        consumed += size;
     }
 
     // Makes `size` bytes (no more than are left) lie at `next`, reading from
@@ -147,7 +197,9 @@ private:
         end = window + held + got;
         if (held + got >= size) return true;
         readError = std::ferror(source) != 0;
-        remaining = 0;  // the file is shorter than it said: nothing more is trusted
+        // The file is shorter than it said: nothing more is trusted.
+        untrusted = remaining;
+        remaining = 0;
         return false;
     }
 
@@ -177,7 +229,8 @@ private:
     const uint8_t* next = nullptr;  // the bytes at hand: in memory, or in the window
     const uint8_t* end = nullptr;
     size_t remaining;               // bytes of the file not consumed yet
-    size_t consumed = 0;
+    size_t totalSize;               // of the whole file
+    size_t untrusted = 0;           // bytes given up on when the file ended early
     std::FILE* source = nullptr;
     uint8_t* window = nullptr;
     size_t windowSize = 0;

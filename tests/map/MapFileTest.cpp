@@ -1,6 +1,8 @@
 #include "MapFixtures.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -281,6 +283,133 @@ TEST_F(MapFileTest, ClearMapReleasesEverythingAndLeavesNoCells)
     EXPECT_FALSE(map.IsWalkable(0, 0, 0, 0));
     EXPECT_EQ(map.sprites.EntryCount(), 3);  // the registry is not the map's contents
     map.ClearMap();  // twice is harmless
+}
+
+}  // namespace
+
+namespace {
+
+// A map larger than the loader's read window: cells with data of every size
+// (none, a few bytes, one block larger than the window), so that records and
+// data lie across the window's edges.
+MapSource LargeMap()
+{
+    MapSource map = OpenMap(300, 120);
+    uint32_t noise = 12345;
+    auto next = [&noise] {
+        noise = noise * 1103515245u + 12345u;
+        return noise >> 8;
+    };
+    for (size_t i = 0; i < map.cells.size(); ++i) {
+        CellSource& cell = map.cells[i];
+        cell.blocked = static_cast<uint8_t>(next() % 3);
+        cell.value = static_cast<int16_t>(next());
+        if (next() % 5 == 0) cell.data.assign(next() % 40 + 1, static_cast<uint8_t>(i));
+    }
+    map.Cell(7, 60).data.assign(BoundedReader::WindowSize + 333, 0xAB);
+    for (int i = 0; i < 9000; ++i) {
+        const int32_t id = i % 4 == 0 ? 20 : i % 7 == 0 ? 55 : 10;
+        map.floorTiles.push_back({int16_t(i % 300), int16_t(i / 300), int16_t(i % 11), id, i % 3 ? "grass" : "water", i % 9});
+    }
+    for (int i = 0; i < 700; ++i) {
+        map.objects.push_back({int16_t(i % 50), int16_t(i / 50), int16_t(i % 50 + 1), int16_t(i / 50 + 2), int16_t(-i),
+                               i % 2 ? 20 : 10, "tree", i % 8});
+    }
+    return map;
+}
+
+TEST_F(MapFileTest, ALargeFileLoadsFieldForFieldAsItIsWritten)
+{
+    const MapSource source = LargeMap();
+    const std::vector<uint8_t> bytes = EncodeMapFile(source);
+    ASSERT_GT(bytes.size(), 3 * BoundedReader::WindowSize);
+    ASSERT_TRUE(Load(bytes));
+    ASSERT_EQ(map.width, source.width);
+    ASSERT_EQ(map.height, source.height);
+    for (int y = 0; y < map.height; ++y) {
+        for (int x = 0; x < map.width; ++x) {
+            const MapCell& cell = map.rows[y][x];
+            const CellSource& expected = source.Cell(x, y);
+            ASSERT_EQ(cell.blocked, expected.blocked) << x << "," << y;
+            ASSERT_EQ(cell.value, expected.value) << x << "," << y;
+            ASSERT_EQ(cell.dataLength, int32_t(expected.data.size())) << x << "," << y;
+            ASSERT_EQ(cell.data == nullptr, expected.data.empty()) << x << "," << y;
+            if (cell.data) {
+                ASSERT_TRUE(std::equal(expected.data.begin(), expected.data.end(), cell.data)) << x << "," << y;
+            }
+        }
+    }
+    ASSERT_EQ(map.floorTileCount, int32_t(source.floorTiles.size()));
+    for (int32_t i = 0; i < map.floorTileCount; ++i) {
+        const FloorTile& tile = map.floorTiles[i];
+        const FloorSource& expected = source.floorTiles[size_t(i)];
+        ASSERT_EQ(tile.x, expected.x);
+        ASSERT_EQ(tile.y, expected.y);
+        ASSERT_EQ(tile.z, expected.z);
+        ASSERT_EQ(tile.spriteIndex, map.sprites.FindSpriteIndex(expected.spriteId)) << i;
+        ASSERT_EQ(tile.animationName, expected.animationName);
+        ASSERT_EQ(tile.direction, expected.direction);
+    }
+    ASSERT_EQ(map.objects.Count(), int32_t(source.objects.size()));
+    const SceneEntry* entry = map.objects.First();
+    for (const ObjectSource& expected : source.objects) {
+        const SceneObject& object = entry->object;
+        ASSERT_EQ(object.x0, expected.x0);
+        ASSERT_EQ(object.y1, expected.y1);
+        ASSERT_EQ(object.z, expected.z);
+        ASSERT_EQ(object.spriteIndex, map.sprites.FindSpriteIndex(expected.spriteId));
+        ASSERT_EQ(object.direction, expected.direction);
+        ASSERT_EQ(object.cursor, nullptr);
+        entry = entry->next;
+    }
+    EXPECT_EQ(ErrorBoxWatch::shown, 0);
+}
+
+TEST_F(MapFileTest, ALargeFileCutAnywhereIsRejected)
+{
+    const std::vector<uint8_t> whole = EncodeMapFile(LargeMap());
+    const size_t window = BoundedReader::WindowSize;
+    for (size_t length : {size_t(2), window - 1, window, window + 1, 2 * window + 3, whole.size() / 2,
+                          whole.size() - 52, whole.size() - 1}) {
+        TileMap fresh;
+        ASSERT_TRUE(fresh.sprites.LoadSpriteList("SpriteList.txt"));
+        WriteFile("test.map", std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));
+        const int before = ErrorBoxWatch::shown;
+        EXPECT_FALSE(fresh.LoadMap("test.map")) << "cut at " << length;
+        EXPECT_EQ(ErrorBoxWatch::shown, before + 1) << "cut at " << length;
+        ExpectEmpty(fresh, "cut at " + std::to_string(length));
+    }
+}
+
+TEST_F(MapFileTest, AFolderIsNoMapFileAndShowsNoBox)
+{
+    std::filesystem::create_directory("folder.map");
+    EXPECT_FALSE(map.LoadMap("folder.map"));
+    EXPECT_EQ(ErrorBoxWatch::shown, 0);
+    ExpectEmpty(map, "a folder");
+}
+
+TEST(CellDataStoreTest, BlocksAreApartAndGoAllAtOnce)
+{
+    CellDataStore store;
+    std::vector<std::pair<uint8_t*, size_t>> blocks;
+    for (size_t i = 0; i < 3000; ++i) {
+        const size_t size = i == 1000 ? 200 * 1024 : i % 97 + 1;  // one larger than a chunk
+        uint8_t* block = store.Allocate(size);
+        ASSERT_NE(block, nullptr);
+        std::memset(block, int(i & 0xFF), size);
+        blocks.emplace_back(block, size);
+    }
+    for (size_t i = 0; i < blocks.size(); ++i) {  // nothing written later overlapped it
+        const auto [block, size] = blocks[i];
+        for (size_t b = 0; b < size; ++b) ASSERT_EQ(block[b], uint8_t(i & 0xFF)) << i;
+    }
+    CellDataStore other;
+    other.Swap(store);
+    store.Release();  // nothing: its blocks went to `other`
+    EXPECT_EQ(blocks[5].first[0], 5);
+    other.Release();
+    EXPECT_NE(other.Allocate(10), nullptr);  // usable again
 }
 
 }  // namespace

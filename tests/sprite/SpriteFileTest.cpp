@@ -3,6 +3,9 @@
 #include "sprite/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -361,6 +364,75 @@ TEST(BoundedReaderTest, FitsRejectsNegativeAndOversizedCounts)
     EXPECT_FALSE(reader.Fits(-1, 1));
     EXPECT_TRUE(reader.Fits(0, 1000));
     EXPECT_FALSE(reader.Fits(INT64_MAX, 2));
+}
+
+}  // namespace
+
+namespace {
+
+// A file larger than the reader's window, every byte telling its offset.
+class WindowedReaderTest : public InScratchDirectory {
+protected:
+    void SetUp() override
+    {
+        InScratchDirectory::SetUp();
+        bytes.resize(BoundedReader::WindowSize * 2 + 1000);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+        ASSERT_TRUE(WriteFileBytes("bytes.bin", bytes));
+        file = std::fopen("bytes.bin", "rb");
+        ASSERT_NE(file, nullptr);
+    }
+
+    void TearDown() override
+    {
+        if (file) std::fclose(file);
+        InScratchDirectory::TearDown();
+    }
+
+    std::vector<uint8_t> bytes;
+    std::FILE* file = nullptr;
+};
+
+TEST_F(WindowedReaderTest, PeekSkipAndReadAgreeWithTheFileAcrossTheWindow)
+{
+    BoundedReader reader(file, bytes.size());
+    const size_t edge = BoundedReader::WindowSize;
+    ASSERT_TRUE(reader.Skip(edge - 5));
+    size_t held = 0;
+    const uint8_t* at = reader.Peek(16, held);  // reaches past the first window
+    ASSERT_NE(at, nullptr);
+    ASSERT_GE(held, 16u);
+    EXPECT_TRUE(std::equal(at, at + 16, bytes.begin() + long(edge - 5)));
+    EXPECT_EQ(reader.Offset(), edge - 5);  // peeking consumes nothing
+
+    std::vector<uint8_t> read(edge + 100);  // more than a window, in pieces
+    ASSERT_TRUE(reader.ReadBytes(read.data(), read.size()));
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), bytes.begin() + long(edge - 5)));
+    EXPECT_EQ(reader.Offset(), 2 * edge + 95);
+    EXPECT_EQ(reader.Peek(bytes.size(), held), nullptr);
+    EXPECT_EQ(reader.Remaining(), bytes.size() - (2 * edge + 95));
+}
+
+TEST_F(WindowedReaderTest, AFileShorterThanItSaidFailsWhereItEnds)
+{
+    BoundedReader reader(file, bytes.size() + 10);
+    ASSERT_TRUE(reader.Skip(bytes.size() - 4));
+    EXPECT_EQ(reader.Take(8), nullptr);
+    EXPECT_FALSE(reader.ReadError());
+    EXPECT_EQ(reader.Offset(), bytes.size() - 4);  // the failed read consumed nothing
+    EXPECT_TRUE(reader.AtEnd());                    // and nothing more is trusted
+    size_t held = 0;
+    EXPECT_EQ(reader.Peek(1, held), nullptr);
+}
+
+TEST(LittleEndianFieldsTest, TakeTheBitsAsTheyAre)
+{
+    const uint8_t record[] = {0xFE, 0xFF, 0x34, 0x12, 0x00, 0x00, 0x00, 0x80};
+    EXPECT_EQ(LittleEndian16(record + 2), 0x1234);
+    EXPECT_EQ(SignedLittleEndian16(record), -2);
+    EXPECT_EQ(LittleEndian32(record + 4), 0x80000000u);
+    EXPECT_EQ(SignedLittleEndian32(record + 4), INT32_MIN);
+    EXPECT_EQ(SignedLittleEndian32(record), 0x1234FFFE);
 }
 
 }  // namespace
