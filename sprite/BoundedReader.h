@@ -61,7 +61,7 @@ inline int32_t SignedLittleEndian32(const uint8_t* bytes)
 
 class BoundedReader {
 public:
-    static constexpr size_t WindowSize = 256 * 1024;
+    static constexpr size_t WindowSize = 1024 * 1024;
 
     // `size` bytes at `data`.
     BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), remaining(size), totalSize(size) {}

@@ -118,25 +118,64 @@ inline void bgr888_to_565(uint8_t* display, const uint8_t* stored, size_t count)
 
 }  // namespace conversion
 
+// Vector kernels of the same conversions (PixelConversionX86.cpp), each
+// compiled for its instruction set alone and used only on a processor that
+// has it; they agree with the plain kernels above bit for bit.
+enum class ConversionIsa : uint8_t {
+    Plain,  // any processor
+    Sse2,
+    Ssse3,
+    Avx2,   // with the operating system saving the 256-bit registers
+};
+
+namespace conversion {
+void rgb565be_to_x888_sse2(uint8_t* display, const uint8_t* stored, size_t count);
+void rgb565be_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
+void bgr888_to_x888_ssse3(uint8_t* display, const uint8_t* stored, size_t count);
+void bgr888_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
+}  // namespace conversion
+
+// Whether the processor we run on can execute `isa`; asked once.
+bool ProcessorHas(ConversionIsa isa);
+
 struct PixelConversionPath {
     uint8_t storedFormat;  // the sprite file's pixelFormat
     uint8_t depth;         // DisplayDepth
     uint8_t storedBytes;   // per pixel in the file
     uint8_t displayBytes;  // per pixel in memory
+    ConversionIsa isa;     // what the kernel needs
     PixelConversion convert;
 };
 
-// (stored format, display depth) -> conversion; null for any other pair.
-inline const PixelConversionPath* FindPixelConversion(uint8_t storedFormat, uint8_t depth)
+// (stored format, display depth, instruction set) -> conversion, fastest
+// first: the first row that fits the pair and the processor is taken. The
+// plain kernel is the last row of each pair.
+inline const PixelConversionPath* PixelConversionPaths(size_t& count)
 {
     static const PixelConversionPath paths[] = {
-        {0, 32, 2, 4, conversion::rgb565be_to_x888},
-        {1, 32, 3, 4, conversion::bgr888_to_x888},
-        {0, 16, 2, 2, conversion::rgb565be_to_565},
-        {1, 16, 3, 2, conversion::bgr888_to_565},
+#if defined(__i386__) || defined(__x86_64__)
+        {0, 32, 2, 4, ConversionIsa::Avx2, conversion::rgb565be_to_x888_avx2},
+        {0, 32, 2, 4, ConversionIsa::Sse2, conversion::rgb565be_to_x888_sse2},
+        {1, 32, 3, 4, ConversionIsa::Avx2, conversion::bgr888_to_x888_avx2},
+        {1, 32, 3, 4, ConversionIsa::Ssse3, conversion::bgr888_to_x888_ssse3},
+#endif
+        {0, 32, 2, 4, ConversionIsa::Plain, conversion::rgb565be_to_x888},
+        {1, 32, 3, 4, ConversionIsa::Plain, conversion::bgr888_to_x888},
+        {0, 16, 2, 2, ConversionIsa::Plain, conversion::rgb565be_to_565},
+        {1, 16, 3, 2, ConversionIsa::Plain, conversion::bgr888_to_565},
     };
-    for (const PixelConversionPath& path : paths) {
-        if (path.storedFormat == storedFormat && path.depth == depth) return &path;
+    count = sizeof paths / sizeof paths[0];
+    return paths;
+}
+
+// The conversion for a pair on this processor; null for any other pair.
+inline const PixelConversionPath* FindPixelConversion(uint8_t storedFormat, uint8_t depth)
+{
+    size_t count = 0;
+    const PixelConversionPath* paths = PixelConversionPaths(count);
+    for (size_t i = 0; i < count; ++i) {
+        const PixelConversionPath& path = paths[i];
+        if (path.storedFormat == storedFormat && path.depth == depth && ProcessorHas(path.isa)) return &path;
     }
     return nullptr;
 }
