@@ -7,6 +7,8 @@ WINE_ENV_ARCH=""
 WINE_ENV_PREFIX=""
 WINE_ENV_DISPLAY_PID=""
 WINE_ENV_OWNS_PREFIX=0
+WINE_PROGRAM_PID=""
+WINE_PROGRAM_OUT=""
 
 wine_loader() {
     case "$1" in
@@ -88,12 +90,74 @@ wine_prefix_new() {
     wine_common_env
 }
 
+# wine_launcher_code <file>: the exit code that wine-launcher.exe wrote into
+# <file> (its standard output), or nothing.
+wine_launcher_code() {
+    sed -n 's/^wine-launcher: exit code \(-\{0,1\}[0-9]\{1,\}\)\r\{0,1\}$/\1/p' "$1" | tail -n 1
+}
+
+# wine_program_start <dir> <exe> [<runner> ...]: starts <exe> from <dir> through
+# wine-launcher.exe (which must lie beside it), in the prefix of wine_prefix_new;
+# a runner (setpriv, say) goes before the Wine loader. Sets WINE_PROGRAM_PID.
+wine_program_start() {
+    local dir="$1" exe="$2" bin
+    shift 2
+    bin="$(cd "$(dirname "$exe")" && pwd)"
+    WINE_PROGRAM_OUT="$(mktemp "${TMPDIR:-/tmp}/client-launcher.XXXXXX")"
+    (cd "$dir" && exec "$@" "$(wine_loader "$WINE_ENV_ARCH")" "$bin/wine-launcher.exe" \
+        "Z:$(echo "$bin/$(basename "$exe")" | tr / '\\')" > "$WINE_PROGRAM_OUT" 2>/dev/null) &
+    WINE_PROGRAM_PID=$!
+}
+
+# wine_window_wait <title> <seconds>: prints the id of the program's window
+# once one with that title shows; otherwise prints why not and fails.
+wine_window_wait() {
+    local end=$((SECONDS + $2)) id
+    while [ $SECONDS -lt $end ]; do
+        id="$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)"
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        if ! kill -0 "$WINE_PROGRAM_PID" 2>/dev/null; then
+            echo "the program ended before a window '$1' appeared: $(cat "$WINE_PROGRAM_OUT")"
+            return 1
+        fi
+        sleep 0.2
+    done
+    echo "no window titled $1 within $2 s"
+    return 1
+}
+
+# wine_program_exit_code <seconds>: waits for the program's end and prints the
+# exit code Windows recorded (the host's status of a full-screen program is
+# not to be trusted: Wine's teardown sometimes dies after the program returned);
+# otherwise prints why not and fails.
+wine_program_exit_code() {
+    local end=$((SECONDS + $1)) code
+    while kill -0 "$WINE_PROGRAM_PID" 2>/dev/null; do
+        if [ $SECONDS -ge $end ]; then
+            echo "the program did not end within $1 s"
+            return 1
+        fi
+        sleep 0.2
+    done
+    code="$(wine_launcher_code "$WINE_PROGRAM_OUT")"
+    if [ -z "$code" ]; then
+        echo "no exit code reported: $(cat "$WINE_PROGRAM_OUT")"
+        return 1
+    fi
+    echo "$code"
+}
+
 wine_server_stop() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     "$(dirname "$(wine_loader "${WINE_ENV_ARCH:-win64}")")/wineserver" -k >/dev/null 2>&1 || true
 }
 
 wine_env_cleanup() {
+    if [ -n "$WINE_PROGRAM_PID" ]; then
+        kill "$WINE_PROGRAM_PID" 2>/dev/null
+        WINE_PROGRAM_PID=""
+    fi
+    [ -n "$WINE_PROGRAM_OUT" ] && rm -f "$WINE_PROGRAM_OUT"
     wine_server_stop
     if [ -n "$WINE_ENV_DISPLAY_PID" ]; then
         kill "$WINE_ENV_DISPLAY_PID" 2>/dev/null

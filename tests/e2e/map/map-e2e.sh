@@ -36,7 +36,6 @@ rate_box="48,48 170,80"
 
 work=""
 scratch=""
-launcher_pid=""
 
 fail() {
     echo "FAIL ($scenario, $arch): $*" >&2
@@ -44,9 +43,6 @@ fail() {
 }
 
 cleanup() {
-    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-        kill "$launcher_pid" 2>/dev/null
-    fi
     wine_env_cleanup
     [ -n "$work" ] && rm -rf "$work"
     [ -n "$scratch" ] && rm -rf "$scratch"
@@ -64,33 +60,19 @@ start_program() {
     wine_display_start 640x480x24 || fail "no X display"
     local exe=client.exe
     [ -f "$bin/client-windowed.exe" ] || exe=client-fullscreen.exe
-    (cd "$work" && exec "$(wine_loader "$arch")" "$bin/wine-launcher.exe" \
-        "Z:$(echo "$bin/$exe" | tr / '\\')" > "$scratch/launcher.out" 2>/dev/null) &
-    launcher_pid=$!
+    wine_program_start "$work" "$bin/$exe"
 }
 
 # wait_for_window <title>: prints the window's id.
 wait_for_window() {
-    local end=$((SECONDS + deadline)) id
-    while [ $SECONDS -lt $end ]; do
-        id="$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)"
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        kill -0 "$launcher_pid" 2>/dev/null ||
-            fail "the program ended before a window '$1' appeared: $(cat "$scratch/launcher.out")"
-        sleep 0.2
-    done
-    fail "no window titled $1 within ${deadline} s"
+    local window
+    window="$(wine_window_wait "$1" "$deadline")" || fail "$window"
+    echo "$window"
 }
 
 expect_exit() {
-    local end=$((SECONDS + deadline)) code
-    while kill -0 "$launcher_pid" 2>/dev/null; do
-        [ $SECONDS -lt $end ] || fail "the program did not end within ${deadline} s"
-        sleep 0.2
-    done
-    launcher_pid=""
-    code="$(sed -n 's/^wine-launcher: exit code \(-\{0,1\}[0-9]\{1,\}\)\r\{0,1\}$/\1/p' "$scratch/launcher.out" | tail -n 1)"
-    [ -n "$code" ] || fail "no exit code reported: $(cat "$scratch/launcher.out")"
+    local code
+    code="$(wine_program_exit_code "$deadline")" || fail "$code"
     [ "$code" = "$1" ] || fail "exit code $code, expected $1"
 }
 

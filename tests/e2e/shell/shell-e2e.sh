@@ -27,7 +27,6 @@ if [ "$arch" = win32 ]; then deadline=1500; else deadline=90; fi
 
 work=""
 scratch=""
-launcher_pid=""
 
 fail() {
     echo "FAIL ($scenario): $*" >&2
@@ -35,9 +34,6 @@ fail() {
 }
 
 cleanup() {
-    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-        kill "$launcher_pid" 2>/dev/null
-    fi
     wine_env_cleanup
     [ -n "$work" ] && chmod -R u+w "$work" 2>/dev/null && rm -rf "$work"
     [ -n "$scratch" ] && rm -rf "$scratch"
@@ -71,39 +67,18 @@ start_program() {
     if [ "$mode" = read-only ] && [ "$(id -u)" = 0 ]; then
         runner=(setpriv --bounding-set=-dac_override,-dac_read_search --inh-caps=-dac_override,-dac_read_search)
     fi
-    (cd "$work" && exec "${runner[@]}" "$(wine_loader "$arch")" "$bin/wine-launcher.exe" \
-        "Z:$(echo "$bin/$exe" | tr / '\\')" > "$scratch/launcher.out" 2>/dev/null) &
-    launcher_pid=$!
+    wine_program_start "$work" "$bin/$exe" "${runner[@]}"
 }
 
 wait_for_window() {
-    local end=$((SECONDS + deadline)) id
-    while [ $SECONDS -lt $end ]; do
-        id="$(xdotool search --name '^Client$' 2>/dev/null | head -n 1)"
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        kill -0 "$launcher_pid" 2>/dev/null || fail "the program ended before its window appeared: $(cat "$scratch/launcher.out")"
-        sleep 0.2
-    done
-    fail "no window titled Client within ${deadline} s"
-}
-
-# Prints the program's exit code once it has ended.
-exit_code() {
-    local end=$((SECONDS + deadline))
-    while kill -0 "$launcher_pid" 2>/dev/null; do
-        [ $SECONDS -lt $end ] || fail "the program did not end within ${deadline} s"
-        sleep 0.2
-    done
-    launcher_pid=""
-    local code
-    code="$(sed -n 's/^wine-launcher: exit code \(-\{0,1\}[0-9]\{1,\}\)\r\{0,1\}$/\1/p' "$scratch/launcher.out" | tail -n 1)"
-    [ -n "$code" ] || fail "no exit code reported: $(cat "$scratch/launcher.out")"
-    echo "$code"
+    local window
+    window="$(wine_window_wait Client "$deadline")" || fail "$window"
+    echo "$window"
 }
 
 expect_exit() {
     local code
-    code="$(exit_code)" || exit 1
+    code="$(wine_program_exit_code "$deadline")" || fail "$code"
     [ "$code" = "$1" ] || fail "exit code $code, expected $1"
 }
 

@@ -25,7 +25,6 @@ if [ "$arch" = win32 ]; then deadline=600; else deadline=90; fi
 
 work=""
 scratch=""
-launcher_pid=""
 
 fail() {
     echo "FAIL (walkers, $arch): $*" >&2
@@ -34,7 +33,6 @@ fail() {
 }
 
 cleanup() {
-    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then kill "$launcher_pid" 2>/dev/null; fi
     wine_env_cleanup
     [ -n "$work" ] && rm -rf "$work"
     [ -n "$scratch" ] && rm -rf "$scratch"
@@ -99,20 +97,7 @@ start_program() {
     wine_display_start 640x480x24 || fail "no X display"
     local exe=client.exe
     [ -f "$bin/client-windowed.exe" ] || exe=client-fullscreen.exe
-    (cd "$work" && exec "$(wine_loader "$arch")" "$bin/wine-launcher.exe" \
-        "Z:$(echo "$bin/$exe" | tr / '\\')" > "$scratch/launcher.out" 2>/dev/null) &
-    launcher_pid=$!
-}
-
-wait_for_window() {
-    local end=$((SECONDS + deadline)) id
-    while [ $SECONDS -lt $end ]; do
-        id="$(xdotool search --name '^Client$' 2>/dev/null | head -n 1)"
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        kill -0 "$launcher_pid" 2>/dev/null || fail "the program ended early: $(cat "$scratch/launcher.out")"
-        sleep 0.2
-    done
-    fail "no window within ${deadline} s"
+    wine_program_start "$work" "$bin/$exe"
 }
 
 # shoot <name>: a screenshot once the picture has stopped changing (any step
@@ -150,7 +135,7 @@ scratch="$(mktemp -d)"
 work="$(mktemp -d)"
 make_world
 start_program
-window="$(wait_for_window)" || exit 1
+window="$(wine_window_wait Client "$deadline")" || fail "$window"
 
 shoot start
 marker0="$(places start '#00FFFF')"
@@ -185,13 +170,7 @@ dx=$((wx - fx0 - shift_x)); dy=$((wy - fy0))
 
 # 3. Escape.
 xdotool key Escape
-end=$((SECONDS + deadline))
-while kill -0 "$launcher_pid" 2>/dev/null; do
-    [ $SECONDS -lt $end ] || fail "the program did not end after Escape"
-    sleep 0.2
-done
-launcher_pid=""
-code="$(sed -n 's/^wine-launcher: exit code \(-\{0,1\}[0-9]\{1,\}\)\r\{0,1\}$/\1/p' "$scratch/launcher.out" | tail -n 1)"
-[ "$code" = 0 ] || fail "exit code '${code}', expected 0"
+code="$(wine_program_exit_code "$deadline")" || fail "$code"
+[ "$code" = 0 ] || fail "exit code $code, expected 0"
 [ -n "$keep" ] && mkdir -p "$keep" && cp "$scratch"/{start,right,wasd}.png "$keep/"
 echo "ok (walkers, $arch): Walker1 took $steps steps with the view, Walker2 $((dx / 20))"
