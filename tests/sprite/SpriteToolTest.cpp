@@ -182,13 +182,15 @@ TEST_F(SpriteToolTest, A565KeyStillMatchesItsPixelsOnceLoaded)
 TEST_F(SpriteToolTest, MistakesNameTheirLine)
 {
     SavePicture("small.png", Gradient(4, 4));
+    SavePicture("wide.png", Gradient(MaxPictureSide + 1, 1));
     const struct {
         const char* manifest;
         const char* error;
     } cases[] = {
         {"animation a\nframez small.png\n", "sprite.txt:2: unknown word 'framez'"},
         {"frame small.png\n", "sprite.txt:1: frame comes after an animation line"},
-        {"animation a\nframe missing.png\n", "sprite.txt:2: missing.png"},
+        {"animation a\nframe missing.png\n", "sprite.txt:2: cannot read the PNG picture \"missing.png\""},
+        {"animation a\nframe wide.png\n", "sprite.txt:2: the picture \"wide.png\" is larger than 16384 pixels a side"},
         {"duration soon\nanimation a\nframe small.png\n", "sprite.txt:1: duration takes milliseconds"},
         {"animation a\nframe small.png duration=-5\n", "sprite.txt:2: duration takes milliseconds"},
         {"animation a\nsheet small.png 3x3 row 1\n", "sprite.txt:2: the sheet has 1 columns and 1 rows"},
@@ -198,7 +200,7 @@ TEST_F(SpriteToolTest, MistakesNameTheirLine)
         {"animation a directions 5-2\n", "sprite.txt:1: write: animation NAME"},
         {"key magenta\n", "sprite.txt:1: key takes a colour"},
         {"animation a\nframe \"small.png\n", "sprite.txt:2: a quote is not closed"},
-        {"animation a\nframes small-{f}.png 0\n", "sprite.txt:2: small-0.png"},
+        {"animation a\nframes small-{f}.png 0\n", "sprite.txt:2: cannot read the PNG picture \"small-0.png\""},
         {"# nothing\n", "sprite.txt:1: the manifest names no animation"},
     };
     for (const auto& c : cases) {

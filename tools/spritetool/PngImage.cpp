@@ -10,7 +10,13 @@ bool LoadPng(const std::string& path, RgbaImage& image, std::string& error)
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        error = path + ": " + png.message;
+        error = "cannot read the PNG picture \"" + path + "\": " + png.message;
+        return false;
+    }
+    if (png.width > MaxPictureSide || png.height > MaxPictureSide ||
+        uint64_t(png.width) * png.height > MaxPicturePixels) {
+        error = "the picture \"" + path + "\" is larger than " + std::to_string(MaxPictureSide) + " pixels a side";
+        png_image_free(&png);
         return false;
     }
     png.format = PNG_FORMAT_RGBA;
@@ -18,7 +24,7 @@ bool LoadPng(const std::string& path, RgbaImage& image, std::string& error)
     image.height = png.height;
     image.rgba.assign(PNG_IMAGE_SIZE(png), 0);
     if (!png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr)) {
-        error = path + ": " + png.message;
+        error = "cannot read the PNG picture \"" + path + "\": " + png.message;
         png_image_free(&png);
         return false;
     }

@@ -13,7 +13,12 @@ struct RgbaImage {
     const uint8_t* Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
 };
 
+// The largest picture read, per side and in all: a PNG header may claim any
+// size, and the pixels are allocated before they are read.
+constexpr uint32_t MaxPictureSide = 16384;
+constexpr uint64_t MaxPicturePixels = uint64_t(1) << 26;
+
 // Any PNG (palette, grey, 16-bit) comes out as RGBA. False with `error` set
-// when the file cannot be read.
+// when the file cannot be read or is larger than the limits.
 bool LoadPng(const std::string& path, RgbaImage& image, std::string& error);
 bool SavePng(const std::string& path, const RgbaImage& image, std::string& error);

@@ -1,4 +1,4 @@
-// Tile pictures: read from PNG files within size limits, cut from sheets, and
+// Tile pictures (read by LoadPng, within its size limits): cut from sheets, and
 // resampled to the program's tile size.
 #pragma once
 
@@ -6,13 +6,6 @@
 
 #include <cstdint>
 #include <string>
-
-// The largest picture read, per side and in all.
-constexpr uint32_t MaxPictureSide = 16384;
-constexpr uint64_t MaxPicturePixels = uint64_t(1) << 26;
-
-// Any PNG as RGBA. False with `error` when it cannot be read or is too large.
-bool LoadPicture(const std::string& path, RgbaImage& image, std::string& error);
 
 // The rectangle (x, y, width, height), which must lie inside `image`.
 RgbaImage CutPicture(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height);

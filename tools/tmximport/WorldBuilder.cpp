@@ -288,7 +288,7 @@ private:
         if (const auto known = files.find(source.path); known != files.end()) return known->second;
         RgbaImage image;
         std::string error;
-        if (!LoadPicture(source.path, image, error)) throw ImportRefusal(source.place, error);
+        if (!LoadPng(source.path, image, error)) throw ImportRefusal(source.place, error);
         Spend(image, source.place);
         return files.emplace(source.path, std::move(image)).first->second;
     }
