@@ -11,7 +11,10 @@
 // leaves. The vector kernels share one shape per row: the reference row for
 // the head until the destination is 16-byte aligned, a vector body that skips
 // all-transparent groups and copies all-opaque ones, the reference row for
-// the tail. The copies stay memcpy's, which no vector loop here beat.
+// the tail. Head and tail are calls out of line, made only by rows that have
+// such pixels: a sprite row is a few steps long, and inline they cost every
+// row registers and branches. The copies stay memcpy's, which no vector loop
+// here beat.
 #pragma once
 
 #include "blitter/KernelTarget.h"

@@ -80,12 +80,29 @@ PIXMIX_AVX2 inline __m256i Blend16_565(__m256i d, __m256i s, __m128i m)
     return _mm256_blendv_epi8(_mm256_blendv_epi8(blended, s, opaque), d, _mm256_cmpeq_epi16(doubled, _mm256_setzero_si256()));
 }
 
+// The few pixels of a row outside its whole steps (below) go through
+// functions of their own, out of line: the body's loop keeps its registers
+// and constants, and a sprite row, a few steps long, pays one call for the
+// pixels it has there rather than a tangle of branches for those it has not.
+PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void BlendTail_x888_a8(uint8_t* destination, const uint8_t* source,
+                                                      const uint8_t* mask, uint32_t width)
+{
+    uint32_t i = 0;
+    if (width >= 4) {
+        const uint32_t weights = Load32(mask);
+        const __m128i m = _mm_cvtsi32_si128(static_cast<int>(weights));
+        if (weights != 0) StoreHalf(destination, Blend8_x888(LoadHalf(destination), LoadHalf(source), m));
+        i = 4;
+    }
+    if (i != width) scalar::BlendRow_x888_a8(destination + i * 4, source + i * 4, mask + i, width - i);
+}
+
 PIXMIX_AVX2 inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
                                          uint32_t width)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 4, width);
-    if (i != 0) scalar::BlendRow_x888_a8(destination, source, mask, i);
-    for (; width - i >= 8; i += 8) {
+    if (i != 0) BlendPixels_x888_a8(destination, source, mask, i);
+    for (const uint32_t end = i + (width - i) / 8 * 8; i != end; i += 8) {
         const uint64_t weights = Load64(mask + i);
         if (weights == 0) continue;
         uint8_t* d = destination + i * 4;
@@ -93,22 +110,28 @@ PIXMIX_AVX2 inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* so
         const __m128i m = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i));
         StorePixels(d, weights == ~uint64_t{0} ? s : Blend8_x888(LoadPixels(d), s, m));
     }
-    if (width - i >= 4) {
-        const uint32_t weights = Load32(mask + i);
-        uint8_t* d = destination + i * 4;
-        const __m128i m = _mm_cvtsi32_si128(static_cast<int>(weights));
-        if (weights != 0) StoreHalf(d, Blend8_x888(LoadHalf(d), LoadHalf(source + i * 4), m));
-        i += 4;
+    if (i != width) BlendTail_x888_a8(destination + i * 4, source + i * 4, mask + i, width - i);
+}
+
+PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void KeyTail_x888(uint8_t* destination, const uint8_t* source, uint32_t width,
+                                                 uint32_t colorKey)
+{
+    uint32_t i = 0;
+    if (width >= 4) {
+        const __m256i s = LoadHalf(source);
+        const __m256i keyed = _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(colorKey)));
+        StoreHalf(destination, _mm256_blendv_epi8(s, LoadHalf(destination), keyed));
+        i = 4;
     }
-    if (i != width) scalar::BlendRow_x888_a8(destination + i * 4, source + i * 4, mask + i, width - i);
+    if (i != width) scalar::KeyRow_x888(destination + i * 4, source + i * 4, width - i, colorKey);
 }
 
 PIXMIX_AVX2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 4, width);
-    if (i != 0) scalar::KeyRow_x888(destination, source, i, colorKey);
+    if (i != 0) KeyPixels_x888(destination, source, i, colorKey);
     const __m256i key = _mm256_set1_epi32(static_cast<int>(colorKey));
-    for (; width - i >= 8; i += 8) {
+    for (const uint32_t end = i + (width - i) / 8 * 8; i != end; i += 8) {
         uint8_t* d = destination + i * 4;
         const __m256i s = LoadPixels(source + i * 4);
         const __m256i keyed = _mm256_cmpeq_epi32(s, key);
@@ -116,45 +139,58 @@ PIXMIX_AVX2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source,
         if (keyedBytes == -1) continue;
         StorePixels(d, keyedBytes == 0 ? s : _mm256_blendv_epi8(s, LoadPixels(d), keyed));
     }
-    if (width - i >= 4) {
-        uint8_t* d = destination + i * 4;
-        const __m256i s = LoadHalf(source + i * 4);
-        StoreHalf(d, _mm256_blendv_epi8(s, LoadHalf(d), _mm256_cmpeq_epi32(s, key)));
-        i += 4;
+    if (i != width) KeyTail_x888(destination + i * 4, source + i * 4, width - i, colorKey);
+}
+
+PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void BlendTail_565_a8(uint8_t* destination, const uint8_t* source,
+                                                     const uint8_t* mask, uint32_t width)
+{
+    uint32_t i = 0;
+    if (width >= 8) {
+        const __m128i m = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask));
+        StoreHalf(destination, Blend16_565(LoadHalf(destination), LoadHalf(source), m));
+        i = 8;
     }
-    if (i != width) scalar::KeyRow_x888(destination + i * 4, source + i * 4, width - i, colorKey);
+    if (i != width) scalar::BlendRow_565_a8(destination + i * 2, source + i * 2, mask + i, width - i);
 }
 
 PIXMIX_AVX2 inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
                                         uint32_t width)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 2, width);
-    if (i != 0) scalar::BlendRow_565_a8(destination, source, mask, i);
+    if (i != 0) BlendPixels_565_a8(destination, source, mask, i);
     const __m128i opaque = _mm_set1_epi8(-1);
-    for (; width - i >= 16; i += 16) {
+    for (const uint32_t end = i + (width - i) / 16 * 16; i != end; i += 16) {
         const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i));
         if (_mm_testz_si128(m, m)) continue;
         uint8_t* d = destination + i * 2;
         const __m256i s = LoadPixels(source + i * 2);
         StorePixels(d, _mm_testc_si128(m, opaque) ? s : Blend16_565(LoadPixels(d), s, m));
     }
-    if (width - i >= 8) {
-        uint8_t* d = destination + i * 2;
-        const __m128i m = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i));
-        StoreHalf(d, Blend16_565(LoadHalf(d), LoadHalf(source + i * 2), m));
-        i += 8;
-    }
-    if (i != width) scalar::BlendRow_565_a8(destination + i * 2, source + i * 2, mask + i, width - i);
+    if (i != width) BlendTail_565_a8(destination + i * 2, source + i * 2, mask + i, width - i);
 }
 
 // colorKey is a widened signed 16-bit value (key_565 sees to that), so
 // comparing 16-bit lanes compares all 32 bits.
+PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void KeyTail_565(uint8_t* destination, const uint8_t* source, uint32_t width,
+                                                uint32_t colorKey)
+{
+    uint32_t i = 0;
+    if (width >= 8) {
+        const __m256i s = LoadHalf(source);
+        const __m256i keyed = _mm256_cmpeq_epi16(s, _mm256_set1_epi16(static_cast<short>(colorKey)));
+        StoreHalf(destination, _mm256_blendv_epi8(s, LoadHalf(destination), keyed));
+        i = 8;
+    }
+    if (i != width) scalar::KeyRow_565(destination + i * 2, source + i * 2, width - i, colorKey);
+}
+
 PIXMIX_AVX2 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 2, width);
-    if (i != 0) scalar::KeyRow_565(destination, source, i, colorKey);
+    if (i != 0) KeyPixels_565(destination, source, i, colorKey);
     const __m256i key = _mm256_set1_epi16(static_cast<short>(colorKey));
-    for (; width - i >= 16; i += 16) {
+    for (const uint32_t end = i + (width - i) / 16 * 16; i != end; i += 16) {
         uint8_t* d = destination + i * 2;
         const __m256i s = LoadPixels(source + i * 2);
         const __m256i keyed = _mm256_cmpeq_epi16(s, key);
@@ -162,13 +198,7 @@ PIXMIX_AVX2 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, 
         if (keyedBytes == -1) continue;
         StorePixels(d, keyedBytes == 0 ? s : _mm256_blendv_epi8(s, LoadPixels(d), keyed));
     }
-    if (width - i >= 8) {
-        uint8_t* d = destination + i * 2;
-        const __m256i s = LoadHalf(source + i * 2);
-        StoreHalf(d, _mm256_blendv_epi8(s, LoadHalf(d), _mm256_cmpeq_epi16(s, key)));
-        i += 8;
-    }
-    if (i != width) scalar::KeyRow_565(destination + i * 2, source + i * 2, width - i, colorKey);
+    if (i != width) KeyTail_565(destination + i * 2, source + i * 2, width - i, colorKey);
 }
 
 }  // namespace
