@@ -80,9 +80,9 @@ PIXMIX_SSE2 inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* so
 PIXMIX_SSE2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 4, width);
-    if (i != 0) KeyPixels_x888(destination, source, i, colorKey);
+    if (i != 0) scalar::KeyRow_x888(destination, source, i, colorKey);
     const __m128i key = _mm_set1_epi32(static_cast<int>(colorKey));
-    for (const uint32_t end = i + (width - i) / 4 * 4; i != end; i += 4) {
+    for (; width - i >= 4; i += 4) {
         uint8_t* d = destination + i * 4;
         const __m128i s = LoadPixels(source + i * 4);
         const __m128i keyed = _mm_cmpeq_epi32(s, key);
@@ -90,7 +90,7 @@ PIXMIX_SSE2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source,
         if (keyedBytes == 0xFFFF) continue;
         StorePixels(d, keyedBytes == 0 ? s : Select(keyed, LoadPixels(d), s));
     }
-    if (i != width) KeyPixels_x888(destination + i * 4, source + i * 4, width - i, colorKey);
+    if (i != width) scalar::KeyRow_x888(destination + i * 4, source + i * 4, width - i, colorKey);
 }
 
 PIXMIX_SSE2 inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
@@ -114,9 +114,9 @@ PIXMIX_SSE2 inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* sou
 PIXMIX_SSE2 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 2, width);
-    if (i != 0) KeyPixels_565(destination, source, i, colorKey);
+    if (i != 0) scalar::KeyRow_565(destination, source, i, colorKey);
     const __m128i key = _mm_set1_epi16(static_cast<short>(colorKey));
-    for (const uint32_t end = i + (width - i) / 8 * 8; i != end; i += 8) {
+    for (; width - i >= 8; i += 8) {
         uint8_t* d = destination + i * 2;
         const __m128i s = LoadPixels(source + i * 2);
         const __m128i keyed = _mm_cmpeq_epi16(s, key);
@@ -124,7 +124,7 @@ PIXMIX_SSE2 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, 
         if (keyedBytes == 0xFFFF) continue;
         StorePixels(d, keyedBytes == 0 ? s : Select(keyed, LoadPixels(d), s));
     }
-    if (i != width) KeyPixels_565(destination + i * 2, source + i * 2, width - i, colorKey);
+    if (i != width) scalar::KeyRow_565(destination + i * 2, source + i * 2, width - i, colorKey);
 }
 
 }  // namespace
