@@ -13,9 +13,9 @@
 // all-transparent groups and copies all-opaque ones, the reference row for
 // the tail. Head and tail are calls out of line, made only by rows that have
 // such pixels: a sprite row is a few steps long, and inline they cost every
-// row registers and branches. (The SSE2 key rows keep theirs inline: out of
-// line they measured slower.) The copies stay memcpy's, which no vector loop
-// here beat.
+// row registers and branches. (The key rows of SSE2 and the x888 ones of
+// AVX2, and SSE2's 5-6-5 blend row, keep theirs inline: out of line they
+// measured slower.) The copies stay memcpy's, which no vector loop here beat.
 #pragma once
 
 #include "blitter/KernelTarget.h"

@@ -113,25 +113,12 @@ PIXMIX_AVX2 inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* so
     if (i != width) BlendTail_x888_a8(destination + i * 4, source + i * 4, mask + i, width - i);
 }
 
-PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void KeyTail_x888(uint8_t* destination, const uint8_t* source, uint32_t width,
-                                                 uint32_t colorKey)
-{
-    uint32_t i = 0;
-    if (width >= 4) {
-        const __m256i s = LoadHalf(source);
-        const __m256i keyed = _mm256_cmpeq_epi32(s, _mm256_set1_epi32(static_cast<int>(colorKey)));
-        StoreHalf(destination, _mm256_blendv_epi8(s, LoadHalf(destination), keyed));
-        i = 4;
-    }
-    if (i != width) scalar::KeyRow_x888(destination + i * 4, source + i * 4, width - i, colorKey);
-}
-
 PIXMIX_AVX2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 4, width);
-    if (i != 0) KeyPixels_x888(destination, source, i, colorKey);
+    if (i != 0) scalar::KeyRow_x888(destination, source, i, colorKey);
     const __m256i key = _mm256_set1_epi32(static_cast<int>(colorKey));
-    for (const uint32_t end = i + (width - i) / 8 * 8; i != end; i += 8) {
+    for (; width - i >= 8; i += 8) {
         uint8_t* d = destination + i * 4;
         const __m256i s = LoadPixels(source + i * 4);
         const __m256i keyed = _mm256_cmpeq_epi32(s, key);
@@ -139,7 +126,13 @@ PIXMIX_AVX2 inline void KeyRow_x888(uint8_t* destination, const uint8_t* source,
         if (keyedBytes == -1) continue;
         StorePixels(d, keyedBytes == 0 ? s : _mm256_blendv_epi8(s, LoadPixels(d), keyed));
     }
-    if (i != width) KeyTail_x888(destination + i * 4, source + i * 4, width - i, colorKey);
+    if (width - i >= 4) {
+        uint8_t* d = destination + i * 4;
+        const __m256i s = LoadHalf(source + i * 4);
+        StoreHalf(d, _mm256_blendv_epi8(s, LoadHalf(d), _mm256_cmpeq_epi32(s, key)));
+        i += 4;
+    }
+    if (i != width) scalar::KeyRow_x888(destination + i * 4, source + i * 4, width - i, colorKey);
 }
 
 PIXMIX_OUT_OF_LINE PIXMIX_AVX2 void BlendTail_565_a8(uint8_t* destination, const uint8_t* source,

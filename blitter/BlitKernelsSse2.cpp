@@ -97,8 +97,8 @@ PIXMIX_SSE2 inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* sou
                                         uint32_t width)
 {
     uint32_t i = PixelsBeforeAlignment(destination, 2, width);
-    if (i != 0) BlendPixels_565_a8(destination, source, mask, i);
-    for (const uint32_t end = i + (width - i) / 8 * 8; i != end; i += 8) {
+    if (i != 0) scalar::BlendRow_565_a8(destination, source, mask, i);
+    for (; width - i >= 8; i += 8) {
         const uint64_t weights = Load64(mask + i);
         if (weights == 0) continue;
         uint8_t* d = destination + i * 2;
@@ -106,7 +106,7 @@ PIXMIX_SSE2 inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* sou
         const __m128i m = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i));
         StorePixels(d, weights == ~uint64_t{0} ? s : Blend8_565(LoadPixels(d), s, m));
     }
-    if (i != width) BlendPixels_565_a8(destination + i * 2, source + i * 2, mask + i, width - i);
+    if (i != width) scalar::BlendRow_565_a8(destination + i * 2, source + i * 2, mask + i, width - i);
 }
 
 // colorKey is a widened signed 16-bit value (key_565 sees to that), so

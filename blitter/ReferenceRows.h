@@ -85,11 +85,6 @@ PIXMIX_OUT_OF_LINE inline void BlendPixels_x888_a8(uint8_t* destination, const u
 {
     scalar::BlendRow_x888_a8(destination, source, mask, width);
 }
-PIXMIX_OUT_OF_LINE inline void KeyPixels_x888(uint8_t* destination, const uint8_t* source, uint32_t width,
-                                              uint32_t colorKey)
-{
-    scalar::KeyRow_x888(destination, source, width, colorKey);
-}
 PIXMIX_OUT_OF_LINE inline void BlendPixels_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
                                                   uint32_t width)
 {
