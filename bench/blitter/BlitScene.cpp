@@ -77,15 +77,15 @@ void FillFrame(BlitScene& scene, BlitInput input, bench::Noise& noise)
     }
 }
 
-std::unique_ptr<BlitScene> MakeScene(const BlitSceneSpec& spec)
+std::unique_ptr<BlitScene> MakeScene(const BlitSceneShape& shape)
 {
     auto scene = std::make_unique<BlitScene>();
-    bench::Noise noise(0x5EED0000u + static_cast<uint32_t>(spec.bytesPerPixel * 16 + static_cast<int>(spec.input)));
-    scene->bytesPerPixel = spec.bytesPerPixel;
-    scene->keyPixel = spec.bytesPerPixel == 4 ? Key32 : Key565;
-    scene->screen.resize(static_cast<size_t>(BlitScene::screenWidth) * BlitScene::screenHeight * spec.bytesPerPixel);
+    bench::Noise noise(0x5EED0000u + static_cast<uint32_t>(shape.bytesPerPixel * 16 + static_cast<int>(shape.input)));
+    scene->bytesPerPixel = shape.bytesPerPixel;
+    scene->keyPixel = shape.bytesPerPixel == 4 ? Key32 : Key565;
+    scene->screen.resize(static_cast<size_t>(BlitScene::screenWidth) * BlitScene::screenHeight * shape.bytesPerPixel);
     for (size_t i = 0; i < scene->screen.size(); ++i) scene->screen[i] = static_cast<uint8_t>(noise.Next());
-    if (spec.coverage == BlitCoverage::Screen) {
+    if (shape.coverage == BlitCoverage::Screen) {
         scene->frameWidth = BlitScene::screenWidth;
         scene->frameHeight = BlitScene::screenHeight;
         scene->placements.push_back({0, 0});
@@ -96,7 +96,7 @@ std::unique_ptr<BlitScene> MakeScene(const BlitSceneSpec& spec)
             for (int x = 0; x < BlitScene::screenWidth; x += BlitScene::spriteWidth) scene->placements.push_back({x, y});
         }
     }
-    FillFrame(*scene, spec.input, noise);
+    FillFrame(*scene, shape.input, noise);
     return scene;
 }
 
@@ -129,10 +129,10 @@ BlitSource BlitScene::Source(int i) const
     return source;
 }
 
-BlitScene& SceneFor(const BlitSceneSpec& spec)
+BlitScene& SceneFor(const BlitSceneShape& shape)
 {
     static std::map<std::tuple<int, BlitInput, BlitCoverage>, std::unique_ptr<BlitScene>> scenes;
-    std::unique_ptr<BlitScene>& scene = scenes[{spec.bytesPerPixel, spec.input, spec.coverage}];
-    if (!scene) scene = MakeScene(spec);
+    std::unique_ptr<BlitScene>& scene = scenes[{shape.bytesPerPixel, shape.input, shape.coverage}];
+    if (!scene) scene = MakeScene(shape);
     return *scene;
 }

@@ -20,7 +20,7 @@ enum class BlitInput {
 
 enum class BlitCoverage { Screen, Sprites };
 
-struct BlitSceneSpec {
+struct BlitSceneShape {
     int bytesPerPixel;  // 4: 0x00RRGGBB; 2: 5-6-5
     BlitInput input;
     BlitCoverage coverage;
@@ -55,5 +55,5 @@ struct BlitScene {
     BlitSource Source(int i) const;
 };
 
-// Built on first use and kept for the run; every benchmark of a spec shares it.
-BlitScene& SceneFor(const BlitSceneSpec& spec);
+// Built on first use and kept for the run; every benchmark of a shape shares it.
+BlitScene& SceneFor(const BlitSceneShape& shape);

@@ -24,12 +24,12 @@ void Register(const std::string& job, BlitInput input, const char* inputName, in
         const char* name;
     } coverages[] = {{BlitCoverage::Screen, "640x480"}, {BlitCoverage::Sprites, "64x32"}};
     for (const auto& coverage : coverages) {
-        const BlitSceneSpec spec{bytesPerPixel, input, coverage.coverage};
+        const BlitSceneShape shape{bytesPerPixel, input, coverage.coverage};
         for (const EngineEntry& engine : engines) {
             const std::string name = job + "/" + engine.name + "/" + inputName + "/" + coverage.name;
             const Engine run = engine.run;
-            benchmark::RegisterBenchmark(name.c_str(), [spec, run](benchmark::State& state) {
-                run(state, SceneFor(spec));
+            benchmark::RegisterBenchmark(name.c_str(), [shape, run](benchmark::State& state) {
+                run(state, SceneFor(shape));
             })->Unit(benchmark::kMicrosecond);
         }
     }

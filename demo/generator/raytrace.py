@@ -376,8 +376,8 @@ def shade(prims, p, n, ids):
     shine = np.array([prims[i].material.shine if i >= 0 else 0 for i in range(len(prims))] + [0.0])[ids]
     if shine.any():
         half = normalize(LIGHT + VIEW)
-        spec = np.clip(n @ half, 0, 1) ** 24 * shine * lit
-        out = out + spec[..., None]
+        specular = np.clip(n @ half, 0, 1) ** 24 * shine * lit
+        out = out + specular[..., None]
     glow = np.array([prims[i].material.glow for i in range(len(prims))] + [False])[ids]
     out = np.where(glow[..., None], colour, out)
     return np.clip(out, 0, 1)
