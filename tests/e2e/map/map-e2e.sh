@@ -30,25 +30,11 @@ make_sprites="$tools/tests/e2e/map/make-world-sprites"
 # A program start under the 32-bit Wine (qemu) takes far longer.
 if [ "$arch" = win32 ]; then deadline=600; else deadline=90; fi
 
-# Where the frame rate is written: the text starts at (50, 50) and is left out
-# of the comparison with room for any rate.
-rate_box="48,48 170,80"
-
-work=""
-scratch=""
-
 fail() {
     echo "FAIL ($scenario, $arch): $*" >&2
     exit 1
 }
-
-cleanup() {
-    wine_env_cleanup
-    [ -n "$work" ] && rm -rf "$work"
-    [ -n "$scratch" ] && rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+. "$here/../e2e-steps.sh"
 
 make_world() {
     "$make_sprites" "$work" || fail "make-world-sprites failed"
@@ -58,31 +44,7 @@ make_world() {
 start_program() {
     wine_prefix_new "$arch" || fail "no Wine prefix"
     wine_display_start 640x480x24 || fail "no X display"
-    local exe=client.exe
-    [ -f "$bin/client-windowed.exe" ] || exe=client-fullscreen.exe
-    wine_program_start "$work" "$bin/$exe"
-}
-
-# wait_for_window <title>: prints the window's id.
-wait_for_window() {
-    local window
-    window="$(wine_window_wait "$1" "$deadline")" || fail "$window"
-    echo "$window"
-}
-
-expect_exit() {
-    local code
-    code="$(wine_program_exit_code "$deadline")" || fail "$code"
-    [ "$code" = "$1" ] || fail "exit code $code, expected $1"
-}
-
-press() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
-    xdotool key "$2"
-}
-
-without_rate() {
-    convert "$1" -fill black -draw "rectangle $rate_box" "$2"
+    wine_program_start "$work" "$bin/$fullscreen_exe"
 }
 
 # Screenshots until one shows the rate text (pure red) and matches the

@@ -25,21 +25,11 @@ bin="$(cd "${3:?}" && pwd)"
 # A program start under the 32-bit Wine (qemu) takes minutes.
 if [ "$arch" = win32 ]; then deadline=1500; else deadline=90; fi
 
-work=""
-scratch=""
-
 fail() {
     echo "FAIL ($scenario): $*" >&2
     exit 1
 }
-
-cleanup() {
-    wine_env_cleanup
-    [ -n "$work" ] && chmod -R u+w "$work" 2>/dev/null && rm -rf "$work"
-    [ -n "$scratch" ] && rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+. "$here/../e2e-steps.sh"
 
 # An empty world: a sprite list with no sprites and a 0 x 0 map without
 # floors or objects, so the run does not depend on content files.
@@ -68,23 +58,6 @@ start_program() {
         runner=(setpriv --bounding-set=-dac_override,-dac_read_search --inh-caps=-dac_override,-dac_read_search)
     fi
     wine_program_start "$work" "$bin/$exe" "${runner[@]}"
-}
-
-wait_for_window() {
-    local window
-    window="$(wine_window_wait Client "$deadline")" || fail "$window"
-    echo "$window"
-}
-
-expect_exit() {
-    local code
-    code="$(wine_program_exit_code "$deadline")" || fail "$code"
-    [ "$code" = "$1" ] || fail "exit code $code, expected $1"
-}
-
-press_escape() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || true
-    xdotool key Escape
 }
 
 # client-window.exe in the same prefix: rect | close
@@ -131,42 +104,36 @@ expect_log_line() {
     printf '%s\n' "$lines" | tail -n 1 | grep -Eq "^$1\$" || fail "unexpected log line: $lines"
 }
 
-if [ -f "$bin/client-windowed.exe" ]; then
-    fullscreen=client.exe windowed=client-windowed.exe
-else
-    fullscreen=client-fullscreen.exe windowed=client.exe
-fi
-
 case "$scenario" in
 first-frame)
-    start_program "$fullscreen" 640x480x24
-    window="$(wait_for_window)" || exit 1
+    start_program "$fullscreen_exe" 640x480x24
+    window="$(wait_for_window Client)" || exit 1
     screenshot_with_text
     expect_rate_text 50 50
-    press_escape "$window"
+    press "$window" Escape
     expect_exit 0
     [ ! -e "$work/ErrLog.txt" ] || fail "a log was written: $(cat "$work/ErrLog.txt")"
     ;;
 close)
-    start_program "$fullscreen" 640x480x24
-    wait_for_window > /dev/null || exit 1
+    start_program "$fullscreen_exe" 640x480x24
+    wait_for_window Client > /dev/null || exit 1
     screenshot_with_text
     client_window close || fail "could not post WM_CLOSE"
     expect_exit 0
     ;;
 display-mode)
-    start_program "$fullscreen" 1024x768x24 seeded-log
+    start_program "$fullscreen_exe" 1024x768x24 seeded-log
     expect_exit 0
     expect_log_line "SetDisplayMode failed with Err : -[0-9]+"
     ;;
 read-only)
-    start_program "$fullscreen" 1024x768x24 read-only
+    start_program "$fullscreen_exe" 1024x768x24 read-only
     expect_exit -1
     [ ! -e "$work/ErrLog.txt" ] || fail "a log was written in a read-only directory"
     ;;
 windowed)
-    start_program "$windowed" 1024x768x24
-    window="$(wait_for_window)" || exit 1
+    start_program "$windowed_exe" 1024x768x24
+    window="$(wait_for_window Client)" || exit 1
     read -r left top right bottom style <<<"$(client_window rect)"
     [ "$left $top $right $bottom" = "192 144 832 624" ] ||
         fail "window at ($left, $top, $right, $bottom), expected 640x480 centred at (192, 144)"
@@ -175,11 +142,11 @@ windowed)
     # The frame is copied onto the window's outer rectangle, title bar included.
     screenshot_with_text
     expect_rate_text $((left + 50)) $((top + 50))
-    press_escape "$window"
+    press "$window" Escape
     expect_exit 0
     ;;
 windowed-depth)
-    start_program "$windowed" 1024x768x16 seeded-log
+    start_program "$windowed_exe" 1024x768x16 seeded-log
     expect_exit 0
     expect_log_line "CreateSurface failed with Err : -[0-9]+"
     ;;

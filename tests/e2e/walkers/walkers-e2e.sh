@@ -23,22 +23,12 @@ maptool="$tools/tools/maptool/maptool"
 spritetool="$tools/tools/spritetool/spritetool"
 if [ "$arch" = win32 ]; then deadline=600; else deadline=90; fi
 
-work=""
-scratch=""
-
 fail() {
     echo "FAIL (walkers, $arch): $*" >&2
     [ -n "$keep" ] && [ -n "$scratch" ] && mkdir -p "$keep" && cp "$scratch"/*.png "$keep/" 2>/dev/null
     exit 1
 }
-
-cleanup() {
-    wine_env_cleanup
-    [ -n "$work" ] && rm -rf "$work"
-    [ -n "$scratch" ] && rm -rf "$scratch"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+. "$here/../e2e-steps.sh"
 
 # The world: a 12 x 12 grey floor with one cyan cell at (6, 0), and the walker
 # sprite (id 2): an 8 x 12 yellow block standing on its cell's point, whose
@@ -95,9 +85,7 @@ WORLD
 start_program() {
     wine_prefix_new "$arch" || fail "no Wine prefix"
     wine_display_start 640x480x24 || fail "no X display"
-    local exe=client.exe
-    [ -f "$bin/client-windowed.exe" ] || exe=client-fullscreen.exe
-    wine_program_start "$work" "$bin/$exe"
+    wine_program_start "$work" "$bin/$fullscreen_exe"
 }
 
 # shoot <name>: a screenshot once the picture has stopped changing (any step
@@ -106,7 +94,7 @@ shoot() {
     local end=$((SECONDS + deadline)) previous="" sum
     while [ $SECONDS -lt $end ]; do
         import -window root "$scratch/raw.png" 2>/dev/null
-        convert "$scratch/raw.png" -fill black -draw 'rectangle 48,48 170,80' "$scratch/$1.png"
+        without_rate "$scratch/raw.png" "$scratch/$1.png"
         sum="$(convert "$scratch/$1.png" rgb:- | md5sum)"
         # The map shows once the loop has drawn a frame: the cyan cell is there.
         if [ "$sum" = "$previous" ] && [ -n "$(places "$1" '#00FFFF')" ]; then return 0; fi
@@ -135,7 +123,7 @@ scratch="$(mktemp -d)"
 work="$(mktemp -d)"
 make_world
 start_program
-window="$(wine_window_wait Client "$deadline")" || fail "$window"
+window="$(wait_for_window Client)" || exit 1
 
 shoot start
 marker0="$(places start '#00FFFF')"
@@ -169,8 +157,7 @@ dx=$((wx - fx0 - shift_x)); dy=$((wy - fy0))
     fail "Walker2 should move by whole (20, 10) steps, moved by ($dx, $dy)"
 
 # 3. Escape.
-xdotool key Escape
-code="$(wine_program_exit_code "$deadline")" || fail "$code"
-[ "$code" = 0 ] || fail "exit code $code, expected 0"
+press "$window" Escape
+expect_exit 0
 [ -n "$keep" ] && mkdir -p "$keep" && cp "$scratch"/{start,right,wasd}.png "$keep/"
 echo "ok (walkers, $arch): Walker1 took $steps steps with the view, Walker2 $((dx / 20))"
