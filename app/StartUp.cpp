@@ -25,7 +25,7 @@ bool StartUp()
     }
     // Create failed without a log line to show for it: there is nothing to draw into.
     if (!MainDevice->drawTarget) return false;
-    DisplayDepth = 32;
+    DisplayDepth = FrameBitsPerPixel;
     if (!StartScene()) return false;
     PlaceWalkers();
     return true;

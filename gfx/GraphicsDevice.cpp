@@ -29,14 +29,6 @@ void SurfaceSize(IDirectDrawSurface7* surface, int32_t& surfaceWidth, int32_t& s
     surfaceHeight = static_cast<int32_t>(desc.dwHeight);
 }
 
-template <typename Interface>
-void ReleaseInterface(Interface*& object)
-{
-    if (!object) return;
-    object->Release();
-    object = nullptr;
-}
-
 }  // namespace
 
 DDSURFACEDESC2 EmptySurfaceDesc()

@@ -59,3 +59,12 @@ DDSURFACEDESC2 OffscreenSurfaceDesc(DWORD surfaceWidth, DWORD surfaceHeight);
 // ErrLog for a failed platform call: ends the process, or, when the log could
 // not be written, hands the call's code back for the operation to return.
 HRESULT LogFailure(const char* messageFormat, HRESULT code);
+
+// Releases the interface, if there is one, and forgets it.
+template <typename Interface>
+void ReleaseInterface(Interface*& object)
+{
+    if (!object) return;
+    object->Release();
+    object = nullptr;
+}

@@ -61,7 +61,5 @@ HRESULT WindowedDevice::Flip()
 void WindowedDevice::Release()
 {
     GraphicsDevice::Release();
-    if (!clipper) return;
-    clipper->Release();
-    clipper = nullptr;
+    ReleaseInterface(clipper);
 }
