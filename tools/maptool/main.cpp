@@ -7,6 +7,7 @@
 #include "tools/maptool/MapText.h"
 #include "tools/maptool/PngFile.h"
 #include "tools/maptool/WorldRender.h"
+#include "tools/spritetool/SpriteWriter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,13 +42,6 @@ bool ReadWhole(const std::string& path, std::string& bytes)
     return !file.bad();
 }
 
-bool WriteWhole(const std::string& path, const void* bytes, size_t size)
-{
-    std::ofstream file(path, std::ios::binary);
-    file.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-    return static_cast<bool>(file.flush());
-}
-
 int Build(const std::vector<std::string>& args)
 {
     if (args.size() != 2 && args.size() != 3) return Fail(std::string("build takes 2 or 3 names\n") + Usage);
@@ -55,11 +49,12 @@ int Build(const std::vector<std::string>& args)
     if (!ReadWhole(args[0], text)) return Fail("cannot read " + args[0]);
     MapDescription description;
     if (!ParseMapText(text, description, error)) return Fail(args[0] + ": " + error);
-    const std::vector<uint8_t> bytes = EncodeMapFile(description.map);
-    if (!WriteWhole(args[1], bytes.data(), bytes.size())) return Fail("cannot write " + args[1]);
+    if (!WriteFileBytes(args[1], EncodeMapFile(description.map))) return Fail("cannot write " + args[1]);
     if (args.size() == 3) {
         const std::string list = FormatSpriteList(description.sprites);
-        if (!WriteWhole(args[2], list.data(), list.size())) return Fail("cannot write " + args[2]);
+        if (!WriteFileBytes(args[2], std::vector<uint8_t>(list.begin(), list.end()))) {
+            return Fail("cannot write " + args[2]);
+        }
     }
     return 0;
 }
