@@ -8,7 +8,6 @@
 #include "tools/spritetool/SpriteWriter.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -60,10 +59,14 @@ int Unpack(const std::string& path, const std::string& folder)
     std::string error, manifest, notes;
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
+    const std::string manifestPath = folder + "/sprite.txt";
     bool ok = ReadSpriteFile(path, sprite, error) && UnpackSprite(sprite, folder, manifest, notes, error);
     sprite.FreeSprite();
+    if (ok && !WriteFileBytes(manifestPath, std::vector<uint8_t>(manifest.begin(), manifest.end()))) {
+        ok = false;
+        error = manifestPath + ": cannot be written";
+    }
     if (ok) {
-        std::ofstream(folder + "/sprite.txt") << manifest;
         std::cerr << notes;
         std::cout << folder << "/sprite.txt written with its frames\n";
         return 0;
