@@ -23,6 +23,19 @@ inline const char* NameOf(Routine routine)
     return routine == Routine::Blt ? "Blt" : "Blt_NoColorkey";
 }
 
+// A path through the library as a caller picks it: routine, pixel size, mask
+// or none; and all eight of them.
+struct ExportedPath {
+    Routine routine;
+    int bytesPerPixel;
+    bool masked;
+};
+
+inline constexpr ExportedPath AllPaths[] = {
+    {Routine::Blt, 4, true},  {Routine::NoColorkey, 4, true},  {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
+    {Routine::Blt, 2, true},  {Routine::NoColorkey, 2, true},  {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
+};
+
 inline uint32_t Scaled(uint32_t value, uint32_t weight) { return value * weight / 255; }
 
 inline uint32_t ModelBlend32(uint32_t d, uint32_t s, uint32_t a)

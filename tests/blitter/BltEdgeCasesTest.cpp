@@ -9,18 +9,7 @@
 
 namespace {
 
-struct BlitPath {
-    Routine routine;
-    int bytesPerPixel;
-    bool masked;
-};
-
-const BlitPath AllPaths[] = {
-    {Routine::Blt, 4, true},  {Routine::NoColorkey, 4, true},  {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
-    {Routine::Blt, 2, true},  {Routine::NoColorkey, 2, true},  {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
-};
-
-std::string Describe(const BlitPath& path)
+std::string Describe(const ExportedPath& path)
 {
     return std::string(NameOf(path.routine)) + (path.bytesPerPixel == 4 ? " 32-bit" : " 5-6-5") +
            (path.masked ? " with mask" : " without mask");
@@ -74,7 +63,7 @@ TEST(BltEdgeCases, TheRowBoundIsAnAddressCompareMadeBeforeEveryRow)
         {"at the start of the row after the last", 3, 0, 0, 3},
         {"one byte into the row after the last", 3, 0, 1, 4},
     };
-    for (const BlitPath& path : AllPaths) {
+    for (const ExportedPath& path : AllPaths) {
         for (const RowBound& bound : bounds) {
             RectScene scene(path.bytesPerPixel);
             SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
@@ -94,7 +83,7 @@ TEST(BltEdgeCases, TheRowBoundIsAnAddressCompareMadeBeforeEveryRow)
 
 TEST(BltEdgeCases, AWidthOfZeroWritesNothing)
 {
-    for (const BlitPath& path : AllPaths) {
+    for (const ExportedPath& path : AllPaths) {
         RectScene scene(path.bytesPerPixel);
         const std::vector<uint8_t> before = scene.destination.bytes;
         SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
@@ -222,7 +211,7 @@ TEST(BltEdgeCases, SourceMaskAndDestinationRowsAdvanceByTheirOwnPitches)
 // Source and mask pitches are signed: a frame stored bottom-up is read upwards.
 TEST(BltEdgeCases, NegativeSourceAndMaskPitchesReadRowsUpwards)
 {
-    for (const BlitPath& path : AllPaths) {
+    for (const ExportedPath& path : AllPaths) {
         RectScene scene(path.bytesPerPixel, 3);
         BlitSource source = scene.Source(path.masked);
         source.pixels = scene.source.At(1, 4);
@@ -245,7 +234,7 @@ TEST(BltEdgeCases, NegativeSourceAndMaskPitchesReadRowsUpwards)
 TEST(BltEdgeCases, EveryDepthButThirtyTwoTakesTheFiveSixFivePaths)
 {
     for (uint8_t bitsPerPixel : {16, 8, 15, 24, 0, 255}) {
-        for (const BlitPath& path : AllPaths) {
+        for (const ExportedPath& path : AllPaths) {
             if (path.bytesPerPixel != 2) continue;
             RectScene scene(2, bitsPerPixel);
             SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);

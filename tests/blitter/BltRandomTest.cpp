@@ -10,12 +10,6 @@
 
 namespace {
 
-struct RandomBlit {
-    Routine routine;
-    int bytesPerPixel;
-    bool masked;
-};
-
 int Between(std::mt19937& random, int low, int high)
 {
     return std::uniform_int_distribution<int>(low, high)(random);
@@ -42,7 +36,7 @@ uint32_t PlantKey(TestSurface& source, int width, int rows, std::mt19937& random
     return source.bytesPerPixel == 4 ? pixel : static_cast<uint32_t>(static_cast<int16_t>(pixel));
 }
 
-void RunRandomBlit(const RandomBlit& path, std::mt19937& random, int trial)
+void RunRandomBlit(const ExportedPath& path, std::mt19937& random, int trial)
 {
     const int width = Between(random, 1, 37);
     const int rows = Between(random, 1, 9);
@@ -79,12 +73,8 @@ void RunRandomBlit(const RandomBlit& path, std::mt19937& random, int trial)
 
 TEST(BltRandom, EveryPathMatchesTheModelByteForByte)
 {
-    const RandomBlit paths[] = {
-        {Routine::Blt, 4, true},  {Routine::NoColorkey, 4, true},  {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
-        {Routine::Blt, 2, true},  {Routine::NoColorkey, 2, true},  {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
-    };
     std::mt19937 random(20240611);
-    for (const RandomBlit& path : paths) {
+    for (const ExportedPath& path : AllPaths) {
         for (int trial = 0; trial < 300; ++trial) {
             RunRandomBlit(path, random, trial);
             if (HasFatalFailure()) return;
