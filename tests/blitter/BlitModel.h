@@ -94,16 +94,6 @@ inline void ModelBlit(Routine routine, const SurfaceBuffer& destination, const B
     }
 }
 
-// The same rectangle, moved from one copy of a surface to another.
-inline SurfaceBuffer Rebase(SurfaceBuffer buffer, const TestSurface& from, TestSurface& to)
-{
-    const ptrdiff_t first = buffer.firstPixel - from.bytes.data();
-    const ptrdiff_t end = buffer.lastRowEnd - from.bytes.data();
-    buffer.firstPixel = to.bytes.data() + first;
-    buffer.lastRowEnd = to.bytes.data() + end;
-    return buffer;
-}
-
 // What `surface` must hold after the routine ran on `destination` (a rectangle
 // of it) with `rows` rows let through by the bound.
 inline std::vector<uint8_t> Expected(Routine routine, const TestSurface& surface, const SurfaceBuffer& destination,

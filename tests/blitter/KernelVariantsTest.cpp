@@ -65,17 +65,10 @@ protected:
                          const std::string& what)
     {
         TestSurface expected = destination;
-        reference->kernel(Rebased(rect, destination, expected), source);
+        reference->kernel(Rebase(rect, destination, expected), source);
         path->kernel(rect, source);
         const long at = FirstDifference(destination.bytes, expected.bytes);
         ASSERT_EQ(at, -1) << path->name << " differs from " << reference->name << ", " << what << ": byte " << at;
-    }
-
-    static SurfaceBuffer Rebased(SurfaceBuffer rect, const TestSurface& from, TestSurface& to)
-    {
-        rect.firstPixel = to.bytes.data() + (rect.firstPixel - from.bytes.data());
-        rect.lastRowEnd = to.bytes.data() + (rect.lastRowEnd - from.bytes.data());
-        return rect;
     }
 
     const BlitPath* path = nullptr;

@@ -6,6 +6,7 @@
 
 #include "blitter/Pixmix.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -71,6 +72,16 @@ inline BlitSource SourceAt(const TestSurface& pixels, int x, int y, const TestSu
     source.colorKey = colorKey;
     source.bitsPerPixel = static_cast<uint8_t>(pixels.bytesPerPixel * 8);
     return source;
+}
+
+// The same rectangle, moved from one copy of a surface to another.
+inline SurfaceBuffer Rebase(SurfaceBuffer buffer, const TestSurface& from, TestSurface& to)
+{
+    const ptrdiff_t first = buffer.firstPixel - from.bytes.data();
+    const ptrdiff_t end = buffer.lastRowEnd - from.bytes.data();
+    buffer.firstPixel = to.bytes.data() + first;
+    buffer.lastRowEnd = to.bytes.data() + end;
+    return buffer;
 }
 
 // Index of the first byte where two buffers differ, or -1.
