@@ -1,6 +1,6 @@
 // What every benchmark of client_bench shares.
 //
-// Names read "<job>/<engine>/<case>", e.g. "blend32/Blt/partial/screen": the
+// Names read "<job>/<engine>/<case>", e.g. "blend32/Blt/partial/640x480": the
 // same job on the same input done by different engines (our code, a library
 // that does the same job, memcpy of the same bytes as the bandwidth limit).
 // Each benchmark reports its work through SetItemsProcessed (pixels, cells,
