@@ -17,16 +17,7 @@ world="${1:-build/native/demo-world}"
 
 .ci/setup-machine
 
-native="$PWD/build/native"
-for preset in native win64 win32; do
-    echo "== build $preset"
-    if [ "$preset" = native ]; then
-        cmake --preset native >/dev/null
-    else
-        cmake --preset "$preset" -DCLIENT_HOST_TOOLS="$native" >/dev/null
-    fi
-    cmake --build --preset "$preset"
-done
+.ci/build-presets native win64 win32
 echo "== the Windows package: build/win32/client-win32.zip"
 
 exec tools/run-world/run-world --shots "screenshots/$(date +%Y%m%d-%H%M%S)" \

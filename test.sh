@@ -7,13 +7,7 @@ cd "$(dirname "$0")"
 .ci/setup-machine
 
 presets=(native asan win64 win32)
-for preset in "${presets[@]}"; do
-    echo "== build $preset"
-    # The Windows builds take their content tools and demo world from the native build.
-    case "$preset" in win*) host=(-DCLIENT_HOST_TOOLS="$PWD/build/native") ;; *) host=() ;; esac
-    cmake --preset "$preset" -DCLIENT_WARNINGS_AS_ERRORS=ON "${host[@]}" >/dev/null
-    cmake --build --preset "$preset"
-done
+.ci/build-presets "${presets[@]}" -- -DCLIENT_WARNINGS_AS_ERRORS=ON
 
 # One CTest tree over the four build trees, so one summary covers them all.
 {
