@@ -2,7 +2,7 @@
 // (items are drawables submitted, so the summary reads drawables per second
 // and the time is per frame), and LoadMap on a large map file next to fread of
 // the same bytes (items are file bytes: MB/s).
-#include "bench/BenchSupport.h"
+#include "bench/sprite/LoaderBenchSupport.h"
 #include "map/TileMap.h"
 #include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
@@ -10,11 +10,6 @@
 #include "tools/spritetool/SpriteWriter.h"
 
 #include <cmath>
-#include <cstdio>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,11 +17,6 @@
 namespace {
 
 constexpr int32_t FloorId = 1, ObjectId = 3;
-
-std::string TempPath(const std::string& name)
-{
-    return (std::filesystem::temp_directory_path() / ("client-bench-map-" + name)).string();
-}
 
 // A 40 x 20 diamond, keyed outside; and a 32 x 48 blended figure anchored at its feet.
 void WriteSprites(const std::string& listPath)
@@ -55,10 +45,11 @@ void WriteSprites(const std::string& listPath)
     SpriteSource floor, object;
     floor.animations.push_back({"floor", 0, {tile}});
     object.animations.push_back({"idle", 0, {figure}});
-    WriteFileBytes(TempPath("floor.spr"), EncodeSpriteFile(floor));
-    WriteFileBytes(TempPath("object.spr"), EncodeSpriteFile(object));
-    const std::string list = "3\n1 " + TempPath("floor.spr") + "\n2 " + TempPath("unused.spr") + "\n3 " +
-                             TempPath("object.spr") + "\n";
+    const std::string floorPath = bench::BenchFile("map-floor.spr"), objectPath = bench::BenchFile("map-object.spr");
+    WriteFileBytes(floorPath, EncodeSpriteFile(floor));
+    WriteFileBytes(objectPath, EncodeSpriteFile(object));
+    const std::string list = "3\n1 " + floorPath + "\n2 " + bench::BenchFile("map-unused.spr") + "\n3 " +
+                             objectPath + "\n";
     std::vector<uint8_t> bytes(list.begin(), list.end());
     WriteFileBytes(listPath, bytes);
 }
@@ -87,7 +78,7 @@ MapSource SyntheticMap(int32_t floorTiles, int32_t objects, int32_t away = 0)
 std::unique_ptr<TileMap> LoadedMap(const MapSource& source)
 {
     static const std::string list = [] {
-        const std::string path = TempPath("SpriteList.txt");
+        const std::string path = bench::BenchFile("map-SpriteList.txt");
         WriteSprites(path);
         return path;
     }();
@@ -114,18 +105,6 @@ void DrawMapFrame(benchmark::State& state, int32_t floorTiles, int32_t objects, 
     bench::SetItemsPerPass(state, int64_t(map->floorTileCount) + map->objects.Count());
 }
 
-// Both engines of LoadMap run with the heap kept between passes, as
-// LoadSprite's do (bench/sprite): otherwise glibc may hand the megabytes that
-// one pass freed back to the system, and the next pass pays a page fault for
-// every 4 KB it allocates, which measures the allocator rather than the loader.
-void KeepTheHeap()
-{
-#if defined(__GLIBC__)
-    static const bool kept = mallopt(M_TRIM_THRESHOLD, 512 << 20) && mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    (void)kept;
-#endif
-}
-
 // 512 x 512 cells, every eighth with 16 bytes of data; 100,000 floor tiles;
 // 10,000 objects: 7.2 MB.
 struct LargeMapFile {
@@ -136,7 +115,7 @@ struct LargeMapFile {
         map.cells.resize(512 * 512);
         for (size_t i = 0; i < map.cells.size(); i += 8) map.cells[i].data.assign(16, uint8_t(i));
         const std::vector<uint8_t> bytes = EncodeMapFile(map);
-        path = TempPath("large.map");
+        path = bench::BenchFile("large.map");
         WriteFileBytes(path, bytes);
         size = bytes.size();
     }
@@ -153,7 +132,7 @@ const LargeMapFile& LargeFile()
 void LoadMapFile(benchmark::State& state)
 {
     const LargeMapFile& file = LargeFile();
-    KeepTheHeap();
+    bench::KeepTheHeap();
     for (auto _ : state) {
         TileMap map;  // an empty registry: every sprite id is looked up and not found
         if (!map.LoadMap(file.path.c_str())) state.SkipWithError("LoadMap failed");
@@ -165,15 +144,7 @@ void LoadMapFile(benchmark::State& state)
 void FreadFile(benchmark::State& state)
 {
     const LargeMapFile& file = LargeFile();
-    KeepTheHeap();
-    for (auto _ : state) {
-        std::vector<uint8_t> bytes(file.size);
-        std::FILE* in = std::fopen(file.path.c_str(), "rb");
-        if (!in || std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size()) state.SkipWithError("fread failed");
-        if (in) std::fclose(in);
-        benchmark::DoNotOptimize(bytes.data());
-    }
-    bench::SetItemsPerPass(state, static_cast<int64_t>(file.size));
+    bench::FreadFile(state, file.path, file.size);
 }
 
 const bool registered = [] {

@@ -2,21 +2,14 @@
 // file bytes, so the summary reads MB/s), and DrawSprite per call (items are
 // calls): a frame wholly off the surface, and a visible 64 x 32 frame keyed
 // and blended, next to the bare Blt call that does its pixel work.
-#include "bench/BenchSupport.h"
+#include "bench/sprite/LoaderBenchSupport.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
 #include "tools/spritetool/SpriteWriter.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -43,33 +36,6 @@ SpriteSource LargeSprite(uint8_t pixelFormat)
     return sprite;
 }
 
-// Both engines run with the heap kept between passes. Otherwise glibc hands
-// the loader's freed frames back to the system after each pass, and the next
-// pass pays a page fault for every 4 KB of output (about 10 us each on this
-// virtual machine), which measures the allocator rather than the loader.
-void KeepTheHeap()
-{
-#if defined(__GLIBC__)
-    static const bool kept = mallopt(M_TRIM_THRESHOLD, 512 << 20) && mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    (void)kept;
-#endif
-}
-
-// Files of this run only (several builds may run benchmarks at once), removed at exit.
-std::string BenchFile(const std::string& name)
-{
-    static std::vector<std::string> made;
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("client-bench-" + std::to_string(getpid()) + "-" + name)).string();
-    if (made.empty()) {
-        std::atexit([] {
-            for (const std::string& file : made) std::remove(file.c_str());
-        });
-    }
-    made.push_back(path);
-    return path;
-}
-
 struct SpriteFile {
     std::string path;
     size_t size;
@@ -81,7 +47,7 @@ const SpriteFile& LargeFile(uint8_t pixelFormat)
     SpriteFile& file = files[pixelFormat];
     if (file.path.empty()) {
         const std::vector<uint8_t> bytes = EncodeSpriteFile(LargeSprite(pixelFormat));
-        file.path = BenchFile("sprite-" + std::to_string(pixelFormat) + ".spr");
+        file.path = bench::BenchFile("sprite-" + std::to_string(pixelFormat) + ".spr");
         WriteFileBytes(file.path, bytes);
         file.size = bytes.size();
     }
@@ -91,7 +57,7 @@ const SpriteFile& LargeFile(uint8_t pixelFormat)
 void LoadSpriteFile(benchmark::State& state, uint8_t pixelFormat)
 {
     const SpriteFile& file = LargeFile(pixelFormat);
-    KeepTheHeap();
+    bench::KeepTheHeap();
     DisplayDepth = 32;
     for (auto _ : state) {
         Sprite sprite;
@@ -106,15 +72,7 @@ void LoadSpriteFile(benchmark::State& state, uint8_t pixelFormat)
 void FreadFile(benchmark::State& state, uint8_t pixelFormat)
 {
     const SpriteFile& file = LargeFile(pixelFormat);
-    KeepTheHeap();
-    for (auto _ : state) {
-        std::vector<uint8_t> bytes(file.size);  // a new buffer each pass, as the loader's
-        std::FILE* in = std::fopen(file.path.c_str(), "rb");
-        if (!in || std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size()) state.SkipWithError("fread failed");
-        if (in) std::fclose(in);
-        benchmark::DoNotOptimize(bytes.data());
-    }
-    bench::SetItemsPerPass(state, static_cast<int64_t>(file.size));
+    bench::FreadFile(state, file.path, file.size);
 }
 
 // A 640 x 480 x 32 surface and one sprite with a keyed, a blended and (as
@@ -140,7 +98,7 @@ struct DrawScene {
             source.animations.push_back({"blended", direction, {blended}});
         }
         const std::vector<uint8_t> bytes = EncodeSpriteFile(source);
-        const std::string path = BenchFile("draw.spr");
+        const std::string path = bench::BenchFile("draw.spr");
         WriteFileBytes(path, bytes);
         DisplayDepth = 32;
         sprite.ResetSprite();
