@@ -126,7 +126,6 @@ protected:
     void SetUp() override
     {
         InScratchDirectory::SetUp();
-        savedDepth = DisplayDepth;
         DisplayDepth = 32;
         FrameTick = 0;
         ASSERT_TRUE(WriteFileBytes("many.spr", EncodeSpriteFile(ManyAnimations(0))));
@@ -140,7 +139,6 @@ protected:
 
     void TearDown() override
     {
-        DisplayDepth = savedDepth;
         FrameTick = 0;
         InScratchDirectory::TearDown();
     }
@@ -179,7 +177,6 @@ protected:
 
     Scene remembered;
     Scene plain;
-    uint8_t savedDepth = 32;
 };
 
 TEST_F(DrawMapMemoTest, EveryFrameIsThePlainDrawingsFrame)

@@ -35,7 +35,6 @@ protected:
     void SetUp() override
     {
         InScratchDirectory::SetUp();
-        savedDepth = DisplayDepth;
         DisplayDepth = 32;
         ASSERT_TRUE(WriteFileBytes("red.spr", EncodeSpriteFile(Marker(Red, White))));
         ASSERT_TRUE(WriteFileBytes("green.spr", EncodeSpriteFile(Marker(Green, White))));
@@ -44,12 +43,6 @@ protected:
         WriteFile("SpriteList.txt", "4\n1 red.spr\n2 green.spr\n3 blue.spr\n4 missing.spr\n");
         ASSERT_TRUE(map.sprites.LoadSpriteList("SpriteList.txt"));
         surface.assign(640 * 480, 0);
-    }
-
-    void TearDown() override
-    {
-        DisplayDepth = savedDepth;
-        InScratchDirectory::TearDown();
     }
 
     void Load(const MapSource& source)
@@ -74,7 +67,6 @@ protected:
 
     TileMap map;
     std::vector<uint32_t> surface;
-    uint8_t savedDepth = 32;
 };
 
 FloorSource Floor(int16_t x, int16_t y, int32_t spriteId, const char* animation = "idle", int32_t direction = 0)
