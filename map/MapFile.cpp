@@ -53,7 +53,7 @@ bool ReadMagic(BoundedReader& file)
     // Read into a zeroed buffer and compared with the terminator: a file
     // shorter than the magic is wrong as well.
     char magic[4] = {};
-    file.ReadBytes(magic, file.Remaining() < 3 ? file.Remaining() : 3);
+    file.ReadBytes(magic, 3);
     return std::memcmp(magic, "MAP", 4) == 0;
 }
 
