@@ -252,9 +252,9 @@ TEST_P(DemoWorldRender, CentreIsNotBlack)
     std::set<uint32_t> colours;
     for (uint32_t y = 240 - 90; y < 240 + 90; ++y) {
         for (uint32_t x = 320 - 120; x < 320 + 120; ++x) {
-            const uint8_t* p = image.Pixel(x, y);
-            black += p[0] == 0 && p[1] == 0 && p[2] == 0;
-            colours.insert(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+            const uint32_t rgb = image.Rgb(x, y);
+            black += rgb == 0;
+            colours.insert(rgb);
             ++total;
         }
     }

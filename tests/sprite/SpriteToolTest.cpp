@@ -36,12 +36,6 @@ void SetPixel(RgbaImage& image, uint32_t x, uint32_t y, uint32_t rgb, uint8_t al
     pixel[3] = alpha;
 }
 
-uint32_t Rgb(const RgbaImage& image, uint32_t x, uint32_t y)
-{
-    const uint8_t* pixel = image.Pixel(x, y);
-    return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
-}
-
 class SpriteToolTest : public InScratchDirectory {
 protected:
     void SavePicture(const std::string& path, const RgbaImage& image)
@@ -98,8 +92,8 @@ TEST_F(SpriteToolTest, FramesComeFromPicturesSheetsAndPatterns)
             EXPECT_EQ(frame.anchorY, 1);
             EXPECT_EQ(frame.offsetY, -3);
             // Direction k takes row 1 + k; columns 1 and 2.
-            EXPECT_EQ(frame.pixels[0], Rgb(sheet, 4 * (1 + column), 2 * (1 + k)));
-            EXPECT_EQ(frame.pixels[7], Rgb(sheet, 4 * (1 + column) + 3, 2 * (1 + k) + 1));
+            EXPECT_EQ(frame.pixels[0], sheet.Rgb(4 * (1 + column), 2 * (1 + k)));
+            EXPECT_EQ(frame.pixels[7], sheet.Rgb(4 * (1 + column) + 3, 2 * (1 + k) + 1));
         }
     }
     const FrameSource& tree = sprite.animations[2].frames.at(0);
@@ -228,7 +222,7 @@ TEST_F(SpriteToolTest, BuiltFilesLoadWithTheirPicturesPixels)
         for (uint32_t i = 0; i < 18; ++i) {
             uint32_t loaded;
             std::memcpy(&loaded, frame.pixels + 4 * i, 4);
-            EXPECT_EQ(loaded, StoredColour(Rgb(picture, i % 6, i / 6), format)) << i;
+            EXPECT_EQ(loaded, StoredColour(picture.Rgb(i % 6, i / 6), format)) << i;
             EXPECT_EQ(frame.alphaMask[i], picture.Pixel(i % 6, i / 6)[3]) << i;
         }
         sprite.FreeSprite();

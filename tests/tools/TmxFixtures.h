@@ -57,12 +57,6 @@ inline RgbaImage Diamond(uint32_t width, uint32_t height, uint32_t rgb)
     });
 }
 
-inline uint32_t RgbAt(const RgbaImage& image, uint32_t x, uint32_t y)
-{
-    const uint8_t* p = image.Pixel(x, y);
-    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-}
-
 // Little-endian ids, as base64 layer data holds them before encoding.
 inline std::vector<uint8_t> IdBytes(const std::vector<uint32_t>& gids)
 {

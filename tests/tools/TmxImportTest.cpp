@@ -180,7 +180,7 @@ RgbaImage Flipped(const RgbaImage& picture, bool horizontally, bool vertically)
     return Picture(picture.width, picture.height, [&](uint32_t x, uint32_t y) {
         const uint8_t* p = picture.Pixel(horizontally ? picture.width - 1 - x : x,
                                          vertically ? picture.height - 1 - y : y);
-        return p[3] < 128 ? Transparent : uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        return p[3] < 128 ? Transparent : RgbOf(p);
     });
 }
 
@@ -188,7 +188,7 @@ RgbaImage Doubled(const RgbaImage& picture)
 {
     return Picture(picture.width * 2, picture.height * 2, [&](uint32_t x, uint32_t y) {
         const uint8_t* p = picture.Pixel(x / 2, y / 2);
-        return p[3] < 128 ? Transparent : uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        return p[3] < 128 ? Transparent : RgbOf(p);
     });
 }
 
@@ -240,15 +240,15 @@ TEST_F(TownTest, TheProgramShowsWhatTheEditorShows)
         size_t differing = 0, drawn = 0;
         for (uint32_t y = 0; y < 480; ++y) {
             for (uint32_t x = 0; x < 640; ++x) {
-                differing += RgbAt(shown, x, y) != RgbAt(expected, x, y);
-                drawn += RgbAt(expected, x, y) != 0;
+                differing += shown.Rgb(x, y) != expected.Rgb(x, y);
+                drawn += expected.Rgb(x, y) != 0;
             }
         }
         EXPECT_EQ(differing, 0u) << "camera " << cameraX << "," << cameraY;
         EXPECT_GT(drawn, 12u * 300u);  // the whole map is in the picture
         const uint32_t filler = SheetFiller;
         for (uint32_t y = 0; y < 480; ++y) {
-            for (uint32_t x = 0; x < 640; ++x) ASSERT_NE(RgbAt(shown, x, y), filler) << "the sheet's spacing shows";
+            for (uint32_t x = 0; x < 640; ++x) ASSERT_NE(shown.Rgb(x, y), filler) << "the sheet's spacing shows";
         }
     }
 }

@@ -2,11 +2,6 @@
 
 namespace {
 
-uint32_t Rgb(const uint8_t* pixel)
-{
-    return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
-}
-
 Transparency Decide(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t width, uint32_t height,
                     uint32_t key, uint8_t pixelFormat)
 {
@@ -16,7 +11,7 @@ Transparency Decide(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t w
             const uint8_t* pixel = image.Pixel(x, y);
             if (pixel[3] != 0 && pixel[3] != 255) return Transparency::Alpha;
             cleared = cleared || pixel[3] == 0;
-            keyed = keyed || StoredColour(Rgb(pixel), pixelFormat) == key;
+            keyed = keyed || StoredColour(RgbOf(pixel), pixelFormat) == key;
         }
     }
     return cleared || keyed ? Transparency::Key : Transparency::Opaque;
@@ -67,7 +62,7 @@ FrameSource MakeFrame(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t
     for (uint32_t y = y0; y < y0 + height; ++y) {
         for (uint32_t x = x0; x < x0 + width; ++x) {
             const uint8_t* pixel = image.Pixel(x, y);
-            uint32_t rgb = Rgb(pixel);
+            uint32_t rgb = RgbOf(pixel);
             if (transparency == Transparency::Alpha) frame.alphaMask.push_back(pixel[3]);
             if (transparency == Transparency::Key) {
                 if (pixel[3] < 128) {

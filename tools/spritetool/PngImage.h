@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+// The colour 0xRRGGBB of an RGBA pixel, its alpha left out.
+inline uint32_t RgbOf(const uint8_t* pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; }
+
 struct RgbaImage {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint8_t> rgba;  // width x height x 4 bytes: red, green, blue, alpha; top row first
 
     const uint8_t* Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+    uint32_t Rgb(uint32_t x, uint32_t y) const { return RgbOf(Pixel(x, y)); }
 };
 
 // The largest picture read, per side and in all: a PNG header may claim any

@@ -62,8 +62,7 @@ RgbaImage CutPicture(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t wi
 void ClearColour(RgbaImage& image, uint32_t rgb)
 {
     for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
-        const uint8_t* p = &image.rgba[i];
-        if ((uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) == rgb) image.rgba[i + 3] = 0;
+        if (RgbOf(&image.rgba[i]) == rgb) image.rgba[i + 3] = 0;
     }
 }
 

@@ -79,7 +79,7 @@ uint32_t UnusedColour(const RgbaImage& image)
     std::unordered_set<uint32_t> used;
     for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
         const uint8_t* p = &image.rgba[i];
-        if (p[3] >= 128) used.insert(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+        if (p[3] >= 128) used.insert(RgbOf(p));
     }
     uint32_t colour = 0xFF00FF;
     while (used.count(colour)) --colour;  // at most one more than the pixels
