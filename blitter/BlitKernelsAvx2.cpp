@@ -221,9 +221,9 @@ PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void blend_565_a8(const SurfaceBuffer& destinati
 
 PIXMIX_KERNEL_ENTRY PIXMIX_AVX2 void key_565(const SurfaceBuffer& destination, const BlitSource& source)
 {
-    // Only a key that is a widened signed 16-bit value can match a pixel.
+    // Only a key that is a widened pixel can match one.
     const uint32_t key = source.colorKey;
-    if (key != static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(key)))) {
+    if (key != Widened565(static_cast<uint16_t>(key))) {
         scalar::copy_565(destination, source);
         return;
     }

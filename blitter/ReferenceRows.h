@@ -33,6 +33,13 @@ inline uint16_t Blend565(uint16_t destination, uint16_t source, uint32_t alpha)
     return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
 }
 
+// The key of a 5-6-5 blit is the pixel as a signed 16-bit value widened to 32
+// bits: 0xF81F matches a key of 0xFFFFF81F, never one of 0x0000F81F.
+inline uint32_t Widened565(uint16_t pixel)
+{
+    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(pixel)));
+}
+
 namespace scalar {
 
 inline void BlendRow_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask, uint32_t width)
@@ -64,14 +71,11 @@ inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* source, const u
     }
 }
 
-// The key of a 5-6-5 blit is the pixel as a signed 16-bit value widened to 32
-// bits: 0xF81F matches a key of 0xFFFFF81F, never one of 0x0000F81F.
 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     for (uint32_t i = 0; i < width; ++i) {
         const uint16_t s = Load16(source + i * 2);
-        const uint32_t widened = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(s)));
-        if (widened != colorKey) Store16(destination + i * 2, s);
+        if (Widened565(s) != colorKey) Store16(destination + i * 2, s);
     }
 }
 
