@@ -31,11 +31,29 @@ inline bool SizeOfRest(std::FILE* file, size_t& size)
     return true;
 }
 
-// Fields of a record taken whole with Take(), little-endian. Two's complement
-// is taken from the bits, never from a narrowing conversion.
+// Fields of a record taken whole with Take(), little-endian unless the name
+// says otherwise; the reader's own Read() goes through them too. Two's
+// complement is taken from the bits, never from a narrowing conversion.
+inline uint8_t Unsigned8(const uint8_t* bytes)
+{
+    return bytes[0];
+}
+
+inline int8_t Signed8(const uint8_t* bytes)
+{
+    int8_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
 inline uint16_t LittleEndian16(const uint8_t* bytes)
 {
     return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+inline uint16_t BigEndian16(const uint8_t* bytes)
+{
+    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
 }
 
 inline uint32_t LittleEndian32(const uint8_t* bytes)
@@ -153,20 +171,13 @@ public:
         return ReadInPieces(size, 1, [](const uint8_t*, size_t) {});
     }
 
-    bool Read(uint8_t& value) { return ReadUnsigned(value); }
-    bool Read(uint16_t& value) { return ReadUnsigned(value); }
-    bool Read(uint32_t& value) { return ReadUnsigned(value); }
-    bool Read(int8_t& value) { return ReadSigned<uint8_t>(value); }
-    bool Read(int16_t& value) { return ReadSigned<uint16_t>(value); }
-    bool Read(int32_t& value) { return ReadSigned<uint32_t>(value); }
-
-    bool ReadBigEndian(uint16_t& value)
-    {
-        const uint8_t* bytes = Take(2);
-        if (!bytes) return false;
-        value = static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-        return true;
-    }
+    bool Read(uint8_t& value) { return ReadField<uint8_t, Unsigned8>(value); }
+    bool Read(uint16_t& value) { return ReadField<uint16_t, LittleEndian16>(value); }
+    bool Read(uint32_t& value) { return ReadField<uint32_t, LittleEndian32>(value); }
+    bool Read(int8_t& value) { return ReadField<int8_t, Signed8>(value); }
+    bool Read(int16_t& value) { return ReadField<int16_t, SignedLittleEndian16>(value); }
+    bool Read(int32_t& value) { return ReadField<int32_t, SignedLittleEndian32>(value); }
+    bool ReadBigEndian(uint16_t& value) { return ReadField<uint16_t, BigEndian16>(value); }
 
 private:
     // Bytes in memory from `next` on; never more than are left.
@@ -203,26 +214,12 @@ private:
         return false;
     }
 
-    template <typename Unsigned>
-    bool ReadUnsigned(Unsigned& value)
+    template <typename Value, Value (*Decode)(const uint8_t*)>
+    bool ReadField(Value& value)
     {
-        const uint8_t* bytes = Take(sizeof(Unsigned));
+        const uint8_t* bytes = Take(sizeof(Value));
         if (!bytes) return false;
-        Unsigned assembled = 0;
-        for (size_t i = 0; i < sizeof(Unsigned); ++i) {
-            assembled = static_cast<Unsigned>(assembled | static_cast<Unsigned>(bytes[i]) << (8 * i));
-        }
-        value = assembled;
-        return true;
-    }
-
-    // Two's complement is taken from the bits, never from a narrowing conversion.
-    template <typename Unsigned, typename Signed>
-    bool ReadSigned(Signed& value)
-    {
-        Unsigned bits;
-        if (!ReadUnsigned(bits)) return false;
-        std::memcpy(&value, &bits, sizeof value);
+        value = Decode(bytes);
         return true;
     }
 
