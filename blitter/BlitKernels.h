@@ -112,7 +112,8 @@ inline RowSplit SplitRow(const uint8_t* destination, uint32_t width)
 // The rows of a vector kernel's blit, each with its split. A pitch of whole
 // 16-byte blocks keeps every row at the first row's alignment, and so at its
 // split, which is then worked out once for the blit rather than row by row:
-// on a small sprite that work is a good part of each row's.
+// on a small sprite that work is a good part of each row's. (The split only
+// places the steps on the alignment; any split leaves the same bytes.)
 template <uint32_t bytesPerPixel, uint32_t stepPixels>
 struct SplitRowCursor : RowCursor {
     RowSplit split;
@@ -130,4 +131,8 @@ struct SplitRowCursor : RowCursor {
         RowCursor::Next();
         if (!rowsAlike) split = SplitRow<bytesPerPixel, stepPixels>(Destination(), width);
     }
+
+    // Whether every row is whole steps, with neither head nor tail: the rows
+    // of a floor tile, say, whose left edge lies on the alignment.
+    bool WholeSteps() const { return rowsAlike && (split.head | split.tail) == 0; }
 };
