@@ -22,32 +22,26 @@ using BlitKernel = void (*)(const SurfaceBuffer& destination, const BlitSource& 
 
 #define PIXMIX_DECLARE_KERNEL(name) void name(const SurfaceBuffer& destination, const BlitSource& source)
 
+// Every instruction set has the same six.
+#define PIXMIX_DECLARE_KERNELS()              \
+    PIXMIX_DECLARE_KERNEL(blend_x888_a8);     \
+    PIXMIX_DECLARE_KERNEL(key_x888);          \
+    PIXMIX_DECLARE_KERNEL(copy_x888);         \
+    PIXMIX_DECLARE_KERNEL(blend_565_a8);      \
+    PIXMIX_DECLARE_KERNEL(key_565);           \
+    PIXMIX_DECLARE_KERNEL(copy_565)
+
 namespace scalar {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(copy_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
-PIXMIX_DECLARE_KERNEL(copy_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace scalar
 
 #if PIXMIX_X86_KERNELS
 namespace sse2 {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(copy_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
-PIXMIX_DECLARE_KERNEL(copy_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace sse2
 
 namespace avx2 {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(copy_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
-PIXMIX_DECLARE_KERNEL(copy_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace avx2
 #endif
 
