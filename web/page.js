@@ -220,10 +220,12 @@ function nameOf(files) {
 
 for (const id of ['open-folder', 'open-files']) {
     const input = document.getElementById(id);
-    input.addEventListener('change', async () => {
-        const files = await readFileList(input.files);
-        input.value = '';
-        await openPicked(files, nameOf(files));
+    input.addEventListener('change', () => {
+        viewer.opening = (async () => {
+            const files = await readFileList(input.files);
+            input.value = '';
+            await openPicked(files, nameOf(files));
+        })();
     });
 }
 
@@ -253,17 +255,21 @@ document.addEventListener('dragover', (event) => {
     document.body.classList.add('dropping');
 });
 document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
-document.addEventListener('drop', async (event) => {
+document.addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dropping');
+    // The items are only readable while the event is handled: take them now.
     const entries = [...event.dataTransfer.items].map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry()).filter(Boolean);
-    const files = [];
-    if (entries.length) {
-        for (const entry of entries) await readEntry(entry, files);
-    } else {
-        files.push(...await readFileList(event.dataTransfer.files));
-    }
-    await openPicked(files, nameOf(files.map((f) => ({ path: f.path.replace(/^\/+/, '') }))));
+    const dropped = [...event.dataTransfer.files];
+    viewer.opening = (async () => {
+        const files = [];
+        if (entries.length) {
+            for (const entry of entries) await readEntry(entry, files);
+        } else {
+            files.push(...await readFileList(dropped));
+        }
+        await openPicked(files, nameOf(files.map((f) => ({ path: f.path.replace(/^\/+/, '') }))));
+    })();
 });
 
 // ---- keys ----------------------------------------------------------------
