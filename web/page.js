@@ -68,10 +68,14 @@ function showMessage(text) {
     messageBox.hidden = !text;
 }
 
+// The frame of a world that has ended goes with it, as the program's window
+// does: what stays is the message.
 function endWorld(state, text) {
     viewer.state = state;
     viewer.module = null;
     keysDown.fill(0);
+    context.fillStyle = '#000';
+    context.fillRect(0, 0, FrameWidth, FrameHeight);
     showMessage(text);
     showStatus();
 }
