@@ -13,7 +13,9 @@ modules: the SSE2 kernels as WebAssembly SIMD, and the reference kernels.
            render of the same folder after load
   walkers  the demo world with the clock held by the test: a step of Walker1
            under Right and of Walker2 under D, frame for frame as page-passes
-           draws the same passes
+           draws the same passes; and with an invisible walker, the view of
+           every pass of a step equal to maptool render at the camera the
+           program's rule gives
   faults   a map one byte short shows "Wrong map file.", a sprite with a
            wrong magic stops the world with the program's ErrLog line, a
            world without "SpriteList.txt" and a damaged zip say so; a good
@@ -195,6 +197,7 @@ def scenario_walkers(page, tools, scratch):
         first, last = (without_rate(Image.open(os.path.join(scratch, "%s-%d.png" % (key, i)))) for i in (0, 11))
         if not numpy.any(first != last):
             raise Failure("the native step under %s changed nothing: the test would prove nothing" % key)
+    invisible = invisible_walker_world(tools, scratch)
     for kernels in KERNELS:
         page.load(kernels)
         for kind, value, key in script:
@@ -207,6 +210,49 @@ def scenario_walkers(page, tools, scratch):
                 raise Failure("the world stopped at tick %d: %s" % (value, page.state()[1]))
             if key:
                 page.browser.key(DOM_KEYS.get(key, key), KEY_CODES[key], False)
+        expect_camera_follows(page, tools, invisible, scratch, kernels)
+
+
+def invisible_walker_world(tools, scratch):
+    """The e2e world with a walker sprite (id 2) whose frames are all key
+    colour: the walkers draw nothing, so the frame is maptool render's at
+    the camera the walkers leave. Its five walk frames to the right carry the
+    figure 8 pixels further each."""
+    folder = make_world(os.path.join(scratch, "walker-world"), tools, os.path.join(SOURCE, "tests/e2e/map/world.txt"))
+    Image.new("RGB", (8, 12), (255, 0, 255)).save(os.path.join(scratch, "figure.png"))
+    lines = ["id 2", "key #FF00FF", "anchor bottom", "duration 1000"]
+    for direction in range(8):
+        lines.append("animation walk direction %d" % direction)
+        lines += ["  frame figure.png offset=%d,0" % (8 * i if direction == 1 else 0) for i in range(5)]
+    with open(os.path.join(scratch, "walker.txt"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+    run(os.path.join(tools, "tools/spritetool/spritetool"), "build", os.path.join(scratch, "walker.txt"),
+        os.path.join(folder, "walker.spr"))
+    with open(os.path.join(folder, "SpriteList.txt")) as f:
+        words = f.read().split()
+    with open(os.path.join(folder, "SpriteList.txt"), "w") as f:
+        f.write("%d\n%s\n2 walker.spr\n" % (int(words[0]) + 1, " ".join(words[1:])))
+    return folder
+
+
+def expect_camera_follows(page, tools, folder, scratch, kernels):
+    """Walker1's step to the right, 110 ms a pass (a frame lasts 100 ms at
+    speed 10). Right is held in pass 1, whose update binds the cursor to the
+    new animation at frame 0; passes 2-5 show frames 1-4, the view on tile
+    (0, 0) shifted by minus the frame's offset; pass 6 ends the step, the
+    view on tile (1, 1), unshifted. maptool render draws each view."""
+    page.open_files(world_files(folder))
+    page.expect_running("the world of the invisible walker")
+    views = [(0, 0, 0, 0), (0, 0, 0, 0)] + [(0, 0, -8 * i, 0) for i in range(1, 5)] + [(1, 1, 0, 0)]
+    for number, view in enumerate(views):
+        if number == 1:
+            page.browser.key("ArrowRight", KEY_CODES["Right"], True)
+        page.pass_(110 * number)
+        if number == 1:
+            page.browser.key("ArrowRight", KEY_CODES["Right"], False)
+        picture = os.path.join(scratch, "view-%d.png" % number)
+        run(os.path.join(tools, "tools/maptool/maptool"), "render", folder, picture, *map(str, view))
+        expect_same(page.canvas(), picture, "camera after pass %d, %s" % (number, kernels), scratch)
 
 
 def scenario_faults(page, tools, scratch):
