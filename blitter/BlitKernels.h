@@ -35,11 +35,13 @@ namespace scalar {
 PIXMIX_DECLARE_KERNELS();
 }  // namespace scalar
 
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_SSE2_KERNELS
 namespace sse2 {
 PIXMIX_DECLARE_KERNELS();
 }  // namespace sse2
+#endif
 
+#if PIXMIX_AVX2_KERNELS
 namespace avx2 {
 PIXMIX_DECLARE_KERNELS();
 }  // namespace avx2

@@ -3,7 +3,7 @@
 // operations they use.
 #include "blitter/BlitKernels.h"
 
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_SSE2_KERNELS
 #include "blitter/MaskGroup.h"
 #include "blitter/ReferenceRows.h"
 #include "blitter/ScaleChannels.h"
