@@ -88,13 +88,12 @@ private:
         if (engineEnd == std::string::npos || tilde == std::string::npos || tilde > engineEnd) return true;
         const std::string ours = name.substr(jobEnd + 1, tilde - jobEnd - 1);
         const std::string yardstick = name.substr(tilde + 1, engineEnd - tilde - 1);
-        const auto rate = [&run](const std::string& engine) {
-            const auto found = run.counters.find(engine);
+        const auto counter = [&run](const char* counterName) {
+            const auto found = run.counters.find(counterName);
             return found == run.counters.end() ? 0.0 : found->second.value;
         };
-        const auto goal = run.counters.find("goal");
-        Turns row{name, name.substr(0, jobEnd), name.substr(engineEnd + 1), {ours, rate(ours)}, {yardstick, rate(yardstick)}, ratio->second.value,
-                  goal == run.counters.end() ? 0.0 : goal->second.value};
+        Turns row{name, name.substr(0, jobEnd), name.substr(engineEnd + 1), {ours, counter("ours")},
+                  {yardstick, counter("yardstick")}, ratio->second.value, counter("goal")};
         for (Turns& t : turns) {
             if (t.name == name) {
                 t = row;  // repetitions replace each other, as below
