@@ -148,8 +148,8 @@ private:
         if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
         if (!layer.look.visible) return;
         ScreenPoint corner = grid.TileLayerCorner();
-        corner.x += layer.look.offsetX;
-        corner.y += layer.look.offsetY;
+        corner.x += layer.look.offsetX + tileset.offsetX;
+        corner.y += layer.look.offsetY + tileset.offsetY;
         const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
         const std::string& name = AnimationName(tile.tileset, look, place);
         const int16_t x = int16_t(grid.ProgramX(cell)), y = int16_t(grid.ProgramY(cell));
@@ -195,13 +195,18 @@ private:
         const double width = object.width > 0 ? object.width : natural.x;
         const double height = object.height > 0 ? object.height : natural.y;
 
+        // The editor scales the tile offset with the object, and shifts the
+        // picture by the layer's offset; the object stands where its
+        // picture's bottom centre ends up.
         const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
         const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
-        const ScreenPoint foot = {position.x + topLeft.x + width / 2, position.y + topLeft.y + height};
-        const GridCell cell = grid.CellUnder(foot);
+        const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
+        const ScreenPoint bottomLeft = {
+            position.x + topLeft.x + tileset.offsetX * width / picture.width + layer.look.offsetX,
+            position.y + topLeft.y + height + tileset.offsetY * height / picture.height + layer.look.offsetY};
+        const GridCell cell = grid.CellUnder({bottomLeft.x + width / 2, bottomLeft.y});
         const ScreenPoint centre = grid.CellCentre(cell);
-        const ScreenPoint corner = {position.x + topLeft.x + layer.look.offsetX - centre.x,
-                                    position.y + topLeft.y + height + layer.look.offsetY - centre.y};
+        const ScreenPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
 
         const int64_t x = grid.ProgramX(cell), y = grid.ProgramY(cell);
         if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) {
@@ -367,16 +372,17 @@ private:
 
     // --- Looks and their animations -------------------------------------
 
+    // `corner`: the picture's bottom-left corner as seen from its cell's
+    // centre, every offset included, in the editor's pixels.
     Look MakeLook(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size, double opacity,
                   const SourcePlace& place) const
     {
-        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
         Look look;
         look.tileId = tile.tileId;
         look.flipH = tile.flipH;
         look.flipV = tile.flipV;
-        look.cornerX = std::llround((corner.x + tileset.offsetX) * scaleX);
-        look.cornerY = std::llround((corner.y + tileset.offsetY) * scaleY);
+        look.cornerX = std::llround(corner.x * scaleX);
+        look.cornerY = std::llround(corner.y * scaleY);
         look.width = size.x > 0 ? ScaledSide(size.x, scaleX, place) : 0;
         look.height = size.y > 0 ? ScaledSide(size.y, scaleY, place) : 0;
         look.opacity = int(std::lround(opacity * 255));
@@ -400,7 +406,9 @@ private:
         PlacedTile tile;
         tile.tileset = index;
         tile.tileId = tileId;
-        return MakeLook(tile, grid.TileLayerCorner(), LayerTileSize(tile), 1, {});
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX, grid.TileLayerCorner().y + tileset.offsetY};
+        return MakeLook(tile, corner, LayerTileSize(tile), 1, {});
     }
 
     const std::string& AnimationName(size_t index, const Look& look, const SourcePlace& place)
@@ -463,14 +471,33 @@ private:
         const ScreenPoint natural = NaturalSize(index, tileId, place);
         const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
         const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
-        RgbaImage image = ResamplePicture(Picture(index, tileId, place), uint32_t(width), uint32_t(height));
+        const RgbaImage& picture = Picture(index, tileId, place);
+        RgbaImage image = ResamplePicture(picture, uint32_t(width), uint32_t(height));
         FlipPicture(image, look.flipH, look.flipV);
+        if (DrawnOnTheGrid(index, look)) {
+            // Neighbouring tiles of a layer must still meet once scaled.
+            RgbaImage turned = picture;
+            FlipPicture(turned, look.flipH, look.flipV);
+            const CellDiamond sourceCell = tmx.tilesets[index].gridRenderSize
+                                               ? CellDiamond{double(picture.width), double(picture.height)}
+                                               : CellDiamond{grid.tileWidth, grid.tileHeight};
+            CoverCellDiamond(image, turned, {ProgramTileWidth, ProgramTileHeight}, sourceCell);
+        }
         FadePicture(image, look.opacity / 255.0);
         FrameSettings settings;
         settings.colorKey = UnusedColour(image);
         std::vector<std::string> notes;  // none: the key colour is unused
         FrameSource frame = MakeFrame(image, 0, 0, image.width, image.height, settings, 1, notes);
         return output.frames.emplace(key, std::move(frame)).first->second;
+    }
+
+    // Whether the look draws its tile at the size a tile layer draws it, the
+    // picture's bottom-left diamond on its cell.
+    bool DrawnOnTheGrid(size_t index, const Look& look) const
+    {
+        if (look.width == 0) return true;
+        return tmx.tilesets[index].gridRenderSize && look.width == int64_t(ProgramTileWidth) &&
+               look.height == int64_t(ProgramTileHeight);
     }
 
     // --- Sprites --------------------------------------------------------
