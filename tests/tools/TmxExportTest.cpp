@@ -5,6 +5,7 @@
 #include "TmxFixtures.h"
 
 #include "tools/maptool/MapFileCodec.h"
+#include "tools/tmxexport/FloorLayers.h"
 #include "tools/tmxexport/TmxExport.h"
 
 #include <regex>
@@ -214,6 +215,27 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     EXPECT_EQ(EncodeMapFile(after), EncodeMapFile(expected));
     EXPECT_EQ(ReadText("back/art/wide.spr"), ReadText("every/art/wide.spr"));
 
+    // A tile painted in an empty cell beside the one of the z 5 layer comes
+    // right after it in the floor's order.
+    const size_t raised = map.find("<property name=\"z\" type=\"int\" value=\"5\" />");
+    ASSERT_NE(raised, std::string::npos);
+    const size_t painted = map.find_first_of("123456789", map.find("<data", raised));
+    const size_t end = map.find(',', painted);
+    const std::string gid = map.substr(painted, end - painted);
+    ASSERT_EQ(map.compare(end, 3, ",0,"), 0);
+    map.replace(end + 1, 1, gid);
+    WriteText("e.tmx", map);
+    ASSERT_TRUE(Convert("e.tmx", "back", error)) << error;
+    const std::string addedText = ReadText("back/test.map");
+    ASSERT_TRUE(DecodeMapFile(std::vector<uint8_t>(addedText.begin(), addedText.end()), after, error));
+    const auto beside = std::find_if(expected.floorTiles.begin(), expected.floorTiles.end(),
+                                     [](const FloorSource& tile) { return tile.z == 5; });
+    ASSERT_NE(beside, expected.floorTiles.end());
+    FloorSource added = *beside;
+    ++added.x;
+    expected.floorTiles.insert(beside + 1, added);
+    EXPECT_EQ(EncodeMapFile(after), EncodeMapFile(expected));
+
     // Bad input: named, and nothing written.
     WriteText("every/small.spr", "SPRITE broken");
     ExportSummary summary;
@@ -227,6 +249,44 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     WriteText("every/SpriteList.txt", "1\n5 ../outside.spr\n");
     EXPECT_FALSE(ExportWorld("every", "bad.tmx", summary, error));
     EXPECT_NE(error.find("leaves the world folder"), std::string::npos) << error;
+}
+
+// The floor's layers: pictures that share no pixel share a layer whatever
+// their order; a tile that the editor would draw before one it covers, drawn
+// first by the program, starts a layer; tiles outside the map or of another
+// z keep to layers of their own kind, the lowest that keeps the picture.
+TEST(FloorLayersTest, ALayerSplitsOnlyWhereTheEditorWouldChangeThePicture)
+{
+    const auto diamond = CoverOf(tmxtest::Diamond(40, 20, 0x336699));
+    const auto square = CoverOf(tmxtest::Solid(10, 10, 0x336699));
+    ASSERT_TRUE(diamond && square);
+    EXPECT_EQ(CoverOf(tmxtest::Picture(4, 4, [](uint32_t, uint32_t) { return tmxtest::Transparent; })), nullptr);
+    auto tile = [](const PictureCover* cover, int64_t left, int64_t top, size_t cell, int16_t z = 0) {
+        return FloorPiece{left, top, cover, true, cell, int64_t(cell), z};
+    };
+    auto object = [](const PictureCover* cover, int64_t left, int64_t top) {
+        return FloorPiece{left, top, cover, false, 0, 0, 0};
+    };
+    auto layers = [](const std::vector<FloorPiece>& pieces) {
+        const FloorLayout layout = LayOutFloor(pieces, 16);
+        std::string kinds;
+        for (const uint32_t layer : layout.layerOf) kinds += (layout.layers[layer].tiles ? "t" : "o") + std::to_string(layer);
+        return kinds;
+    };
+    const PictureCover* d = diamond.get();
+    const PictureCover* s = square.get();
+    // Neighbouring diamonds meet without sharing a pixel, in any order; their
+    // boxes overlap.
+    EXPECT_EQ(layers({tile(d, 20, 10, 5), tile(d, 0, 0, 1), tile(d, 40, 0, 2)}), "t0t0t0");
+    // Squares that cover each other keep the program's order.
+    EXPECT_EQ(layers({tile(s, 0, 0, 1), tile(s, 5, 5, 2)}), "t0t0");
+    EXPECT_EQ(layers({tile(s, 5, 5, 2), tile(s, 0, 0, 1), tile(s, 100, 0, 3)}), "t0t1t0");
+    // The same cell twice, and another z.
+    EXPECT_EQ(layers({tile(s, 0, 0, 1), tile(s, 100, 0, 1), tile(s, 200, 0, 2, 3)}), "t0t1t2");
+    // Outside the map: one object layer unless a tile in between covers one of it.
+    EXPECT_EQ(layers({object(s, 0, 0), tile(s, 100, 0, 1), object(s, 200, 0)}), "o0t1o0");
+    EXPECT_EQ(layers({object(s, 0, 0), tile(s, 5, 5, 1), object(s, 8, 8), object(s, 300, 0), tile(s, 0, 300, 2)}),
+              "o0t1o2o0t1");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -71,4 +72,38 @@ bool ParsePair(const std::string& text, int64_t low, int64_t high, int64_t& x, i
     const size_t comma = text.find(',');
     if (comma == std::string::npos) return false;
     return ParseWhole(text.substr(0, comma), low, high, x) && ParseWhole(text.substr(comma + 1), low, high, y);
+}
+
+std::string FormatFloorRuns(const std::vector<FloorRun>& runs)
+{
+    std::string text;
+    for (const FloorRun& run : runs) {
+        if (!text.empty()) text += ' ';
+        text += std::to_string(run.column) + "," + std::to_string(run.row) + "," + std::to_string(run.first) + "," +
+                std::to_string(run.count);
+    }
+    return text;
+}
+
+bool ParseFloorRuns(const std::string& text, int64_t columns, int64_t rows, std::vector<FloorRun>& runs)
+{
+    runs.clear();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        int64_t values[4];
+        size_t from = start;
+        for (int v = 0; v < 4; ++v) {
+            size_t to = v == 3 ? end : text.find(',', from);
+            if (to == std::string::npos || to > end) return false;
+            if (!ParseWhole(text.substr(from, to - from), 0, INT32_MAX, values[v])) return false;
+            from = to + 1;
+        }
+        FloorRun run{values[0], values[1], values[2], values[3]};
+        if (run.column >= columns || run.row >= rows || run.count < 1 || run.first + run.count > INT32_MAX) return false;
+        runs.push_back(run);
+        start = end + 1;
+    }
+    return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace worldprop {
 
@@ -50,6 +51,8 @@ constexpr const char* Place = "place";
 
 // Layers' and objects'.
 constexpr const char* Floor = "floor";
+constexpr const char* FloorOrder = "floor order";   // a floor tile layer's runs of floor indices
+constexpr const char* FloorIndex = "floor index";   // a floor object's index in the floor's order
 constexpr const char* Z = "z";
 constexpr const char* SpanX = "span x";             // cells from an object's cell to its opposite corner
 constexpr const char* SpanY = "span y";
@@ -67,3 +70,18 @@ bool UnescapePropertyText(const std::string& text, std::string& bytes);
 // "x,y", and back; false unless the text is two whole numbers in range.
 std::string FormatPair(int64_t x, int64_t y);
 bool ParsePair(const std::string& text, int64_t low, int64_t high, int64_t& x, int64_t& y);
+
+// Consecutive floor indices of a tile layer's tiles, taken in the editor's
+// drawing order from the cell (column, row) on.
+struct FloorRun {
+    int64_t column = 0;
+    int64_t row = 0;
+    int64_t first = 0;
+    int64_t count = 0;
+};
+
+// "column,row,first,count" for each run, separated by spaces, and back; false
+// unless every run is four whole numbers with its cell inside `columns` x
+// `rows`, an index from 0 and a count from 1 that stay below 2^31.
+std::string FormatFloorRuns(const std::vector<FloorRun>& runs);
+bool ParseFloorRuns(const std::string& text, int64_t columns, int64_t rows, std::vector<FloorRun>& runs);

@@ -5,8 +5,9 @@
 //     tilesets                one per listed sprite file (its frames, then the
 //                             references of floor tiles and objects that no frame
 //                             shows), one for unlisted sprite ids, one blocked marker
-//     floor                   tile layers where the floor's order and the frames'
-//                             placement allow, object layers of floor tiles elsewhere
+//     floor                   as few tile layers as keep the program's picture
+//                             (FloorLayers.h), object layers for floor tiles outside
+//                             the map or placed otherwise than their tileset's tiles
 //     objects                 one object layer in the scene's order
 //     blocked                 a hidden tile layer of the blocked cells
 //   <map>.tilesets/           the tileset files and a folder of pictures for each
@@ -20,6 +21,7 @@
 #include "tools/spritetool/PngImage.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/WorldProperties.h"
+#include "tools/tmxexport/FloorLayers.h"
 #include "tools/tmxexport/WorldFolder.h"
 
 #include <pugixml.hpp>
@@ -57,6 +59,7 @@ struct ExportTile {
     int64_t placeY = 0;
     std::vector<Property> properties;
     std::vector<std::pair<uint32_t, int32_t>> animation;  // tile ids and durations, for the editor's preview
+    std::shared_ptr<const PictureCover> cover;            // the pixels its picture draws
 };
 
 using ReferenceKey = std::tuple<int32_t, std::string, int32_t>;
@@ -215,7 +218,6 @@ private:
         int16_t z = 0;
         std::vector<Property> properties;
         std::vector<Placed> cells;  // tile layers: width x height, row 0 first
-        int64_t lastKey = -1;       // tile layers: the last cell in the editor's drawing order
         struct Object {
             Placed tile;
             double x, y;
@@ -367,7 +369,9 @@ private:
         tile.width = frame.width;
         tile.height = frame.height;
         tile.drawsNothing = false;
-        SavePicture(tileset, picture, FramePicture(frame));
+        const RgbaImage image = FramePicture(frame);
+        tile.cover = CoverOf(image);
+        SavePicture(tileset, picture, image);
         return tile;
     }
 
@@ -488,29 +492,64 @@ private:
 
     // --- Layers ---------------------------------------------------------
 
-    // The floor in its order: runs that a tile layer draws in the same order
-    // (cells by rising column + row, then column) and places exactly become
-    // tile layers, the rest object layers in their stored order.
+    // The floor in as few layers as keep the program's picture, each tile
+    // carrying its place in the floor's order: an object its index, a tile
+    // layer the runs of consecutive indices among its cells in the editor's
+    // order, so that tmximport can rebuild the order after any edit.
     void LayFloor()
     {
-        Layer* current = nullptr;
+        std::vector<FloorPiece> pieces(floorTiles.size());
         for (size_t i = 0; i < floorTiles.size(); ++i) {
             const FloorSource& tile = world.map.floorTiles[i];
+            const ExportTile& picture = floorTiles[i].tileset->tiles[floorTiles[i].tile];
             const int64_t column = tile.x, row = int64_t(height) - 1 - tile.y;
-            if (InMap(tile.x, tile.y) && FitsTileLayer(floorTiles[i])) {
-                const int64_t key = (column + row) * width + column;
-                if (!current || !current->tiles || current->z != tile.z || key <= current->lastKey) {
-                    current = &NewLayer(true, true, tile.z);
-                }
-                current->cells[size_t(row * width + column)] = floorTiles[i];
-                current->lastKey = key;
-            } else {
-                if (!current || current->tiles) current = &NewLayer(false, true, 0);
-                std::vector<Property> properties;
-                if (tile.z) properties.push_back(Int(worldprop::Z, tile.z));
-                AddObject(*current, floorTiles[i], tile.x, tile.y, properties);
+            FloorPiece& piece = pieces[i];
+            piece.left = (int64_t(tile.x) + tile.y) * TileWidth / 2 + picture.placeX;
+            piece.top = (int64_t(tile.x) - tile.y) * TileHeight / 2 + picture.placeY;
+            piece.cover = picture.cover.get();
+            piece.tileLayer = InMap(tile.x, tile.y) && FitsTileLayer(floorTiles[i]);
+            if (piece.tileLayer) {
+                piece.cell = size_t(row * width + column);
+                piece.editorOrder = (column + row) * width + column;
+                piece.z = tile.z;
             }
         }
+        const FloorLayout layout = LayOutFloor(pieces, size_t(width) * size_t(height));
+        const size_t first = layers.size();
+        for (const FloorLayer& floor : layout.layers) NewLayer(floor.tiles, true, floor.z);
+        std::vector<std::vector<std::pair<int64_t, size_t>>> order(layout.layers.size());
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            Layer& layer = layers[first + layout.layerOf[i]];
+            if (layer.tiles) {
+                layer.cells[pieces[i].cell] = floorTiles[i];
+                order[layout.layerOf[i]].push_back({pieces[i].editorOrder, i});
+                continue;
+            }
+            const FloorSource& tile = world.map.floorTiles[i];
+            std::vector<Property> properties = {Int(worldprop::FloorIndex, int64_t(i))};
+            if (tile.z) properties.push_back(Int(worldprop::Z, tile.z));
+            AddObject(layer, floorTiles[i], tile.x, tile.y, properties);
+        }
+        for (size_t l = 0; l < order.size(); ++l) {
+            if (layout.layers[l].tiles) layers[first + l].properties.push_back(FloorOrder(order[l]));
+        }
+    }
+
+    // The runs of a tile layer's floor indices, given with their cells'
+    // places in the editor's order.
+    Property FloorOrder(std::vector<std::pair<int64_t, size_t>>& cells) const
+    {
+        std::sort(cells.begin(), cells.end());
+        std::vector<FloorRun> runs;
+        for (const auto& [key, index] : cells) {
+            if (!runs.empty() && runs.back().first + runs.back().count == int64_t(index)) {
+                ++runs.back().count;
+                continue;
+            }
+            const int64_t column = key % width;
+            runs.push_back({column, key / width - column, int64_t(index), 1});
+        }
+        return {worldprop::FloorOrder, FormatFloorRuns(runs), nullptr};
     }
 
     void LayObjects()

@@ -9,9 +9,11 @@
 
 #include "sprite/BoundedReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -24,6 +26,23 @@ struct Named {
     int32_t direction = 0;
     int64_t placeX = 0;  // the picture's top-left from the cell's drawing position
     int64_t placeY = 0;
+};
+
+// Where a floor tile comes in the floor's order: by its index, then, for
+// tiles added in the editor, in the order they were found.
+struct FloorOrderKey {
+    int64_t index = -1;
+    uint64_t added = 0;
+
+    bool operator<(const FloorOrderKey& other) const
+    {
+        return index != other.index ? index < other.index : added < other.added;
+    }
+};
+
+struct FloorEntry {
+    FloorSource tile;
+    FloorOrderKey key;
 };
 
 // Reads typed values out of one element's properties, refusing at `place`.
@@ -108,6 +127,9 @@ public:
                 AddObjectLayer(layer);
             }
         }
+        std::stable_sort(floorEntries.begin(), floorEntries.end(),
+                         [](const FloorEntry& a, const FloorEntry& b) { return a.key < b.key; });
+        for (FloorEntry& entry : floorEntries) world.map.floorTiles.push_back(std::move(entry.tile));
         RestoreCells(properties, marked);
         world.mapBytes = Patched(EncodeMapFile(world.map), properties.Raw(worldprop::MapBytes), "test.map", mapPlace);
         return std::move(world);
@@ -289,6 +311,18 @@ private:
         }
         const bool floor = layer.look.floor.value_or(false);
         const int16_t z = int16_t(properties.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
+        std::vector<FloorRun> runs;
+        if (!ParseFloorRuns(properties.Raw(worldprop::FloorOrder), tmx.width, tmx.height, runs)) {
+            properties.Refuse(worldprop::FloorOrder, "must be runs \"column,row,first index,count\" apart by spaces");
+        }
+        std::vector<std::pair<int64_t, const FloorRun*>> starts;
+        for (const FloorRun& run : runs) starts.push_back({(run.column + run.row) * tmx.width + run.column, &run});
+        std::stable_sort(starts.begin(), starts.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        size_t next = 0;  // the run that starts next
+        const FloorRun* run = nullptr;
+        int64_t taken = 0;  // tiles of `run` so far
+        FloorOrderKey previous;
         const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
         for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
             const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
@@ -300,7 +334,14 @@ private:
                 const Named& named = Resolve(gid, layer.look.place);
                 const int16_t x = int16_t(column), y = int16_t(tmx.height - 1 - row);
                 if (floor) {
-                    world.map.floorTiles.push_back({x, y, z, named.spriteId, named.name, named.direction});
+                    const int64_t key = diagonal * tmx.width + column;
+                    for (; next < starts.size() && starts[next].first <= key; ++next) {
+                        run = starts[next].second;
+                        taken = 0;
+                    }
+                    std::optional<int64_t> index;
+                    if (run && taken < run->count) index = run->first + taken++;
+                    AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
                 } else {
                     world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
                 }
@@ -308,11 +349,29 @@ private:
         }
     }
 
+    // A floor tile goes where its index puts it in the floor's order. One the
+    // map maker added in the editor has none and is drawn after the tile
+    // before it in its layer, or, first in its layer, after every tile of the
+    // layers below.
+    void AddFloor(FloorSource tile, std::optional<int64_t> index, FloorOrderKey& previous)
+    {
+        FloorOrderKey key;
+        if (index) {
+            key = {*index, 0};
+        } else {
+            key = {previous.index >= 0 ? previous.index : highestIndex, ++addedTiles};
+        }
+        highestIndex = std::max(highestIndex, key.index);
+        previous = key;
+        floorEntries.push_back({std::move(tile), key});
+    }
+
     // Each tile object stands on the cell whose drawing position puts its
     // picture where the editor shows it (the nearest one, once moved).
     void AddObjectLayer(const TmxLayer& layer)
     {
         const bool floor = layer.look.floor.value_or(false);
+        FloorOrderKey previous;
         for (const TmxObject& object : layer.objects) {
             if (object.gid == 0) continue;
             const Named& named = Resolve(object.gid, object.place);
@@ -329,7 +388,9 @@ private:
             const int16_t y = Coordinate(grid.ProgramY(cell), object.place);
             const int16_t z = int16_t(own.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
             if (floor) {
-                world.map.floorTiles.push_back({x, y, z, named.spriteId, named.name, named.direction});
+                std::optional<int64_t> index;
+                if (own.Has(worldprop::FloorIndex)) index = own.Whole(worldprop::FloorIndex, 0, 0, INT32_MAX);
+                AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
                 continue;
             }
             const int16_t x1 = Coordinate(x + own.Whole(worldprop::SpanX, 0, -65535, 65535), object.place);
@@ -375,6 +436,9 @@ private:
     const IsoGrid grid;
     const SourcePlace mapPlace{tmx.path, 0, "<map>"};
     std::map<size_t, std::map<uint32_t, Named>> names;  // per tileset, per tile id
+    std::vector<FloorEntry> floorEntries;
+    int64_t highestIndex = -1;
+    uint64_t addedTiles = 0;
     ConvertedWorld world;
 };
 
