@@ -78,9 +78,10 @@ TEST_F(TiledRendererTest, AMapOnTheProgramsGridIsDrawnPixelForPixelAsTheEditorDr
     SavePicture("sets/art/rock.png", Striped(30, 36, 2, 9));
     SavePicture("sets/art/lamp.png", Striped(20, 20, 3, 4));
     SavePicture("sets/art/sign.png", Striped(16, 24, 4, 5));
-    SavePicture("sets/art/lit.png", Striped(20, 20, 5, 3));
-    // The props: a tile offset, and an animated tile shown by its first frame
-    // (of its own size: the editor draws every frame at the animated tile's size).
+    // One colour, so that the editor's smooth stretching keeps it.
+    SavePicture("sets/art/lit.png", Solid(14, 26, 0xE0C040));
+    // The props: a tile offset, and an animated tile shown by its first frame,
+    // of another size: the editor draws every frame at the animated tile's size.
     WriteText("sets/props.tsx",
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<tileset version=\"1.8\" name=\"props\" tilewidth=\"40\" tileheight=\"50\" tilecount=\"4\" columns=\"0\">\n"
@@ -90,7 +91,7 @@ TEST_F(TiledRendererTest, AMapOnTheProgramsGridIsDrawnPixelForPixelAsTheEditorDr
               " <tile id=\"2\"><image width=\"20\" height=\"20\" source=\"art/lamp.png\"/>\n"
               "  <animation><frame tileid=\"3\" duration=\"250\"/><frame tileid=\"2\" duration=\"50\"/></animation>\n"
               " </tile>\n"
-              " <tile id=\"3\"><image width=\"20\" height=\"20\" source=\"art/lit.png\"/></tile>\n</tileset>\n");
+              " <tile id=\"3\"><image width=\"14\" height=\"26\" source=\"art/lit.png\"/></tile>\n</tileset>\n");
     // Signs are placed by their top-left corner.
     WriteText("sets/signs.tsx",
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

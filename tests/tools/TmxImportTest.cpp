@@ -2,6 +2,7 @@
 // and `maptool render`.
 #include "TmxFixtures.h"
 
+#include "tools/tmximport/TilePicture.h"
 #include "tools/tmximport/TmxReader.h"
 
 #include <algorithm>
@@ -216,7 +217,11 @@ RgbaImage TownAsTheEditorDrawsIt(int cameraX, int cameraY)
         const RgbaImage& picture = (gid & TileIdBits) == Tree ? tree : rock;
         editor.Tile(Flipped(picture, (gid & FlippedHorizontally) != 0, false), column, row, 3, -4);
     });
-    editor.Tile(rock, 0, 2, 3 + 5, -4 - 3);  // the animated tile shows its first frame
+    // The animated tile shows its first frame, the rock stretched to the
+    // tile's 20 x 20 (by the importer's mean of covered pixels, which the
+    // editor's smooth filter only approaches), and the tile offset (3, -4)
+    // scaled by 20/30 and 20/36, which moves it by (-1, 1.8).
+    editor.Tile(ResamplePicture(rock, 20, 20), 0, 2, 3 + 5 - 1, -4 - 3 + 2);
     std::vector<TownObject> objects = TownObjects;
     std::stable_sort(objects.begin(), objects.end(),
                      [](const TownObject& a, const TownObject& b) { return a.x + a.y < b.x + b.y; });
@@ -326,8 +331,11 @@ TEST_F(TownTest, LoadersSeeFloorObjectsBlockedCellsAndAnimations)
     };
     EXPECT_EQ(sorted(blocked), sorted(expectedBlocked));
 
-    // The animated tile keeps its frames and durations; every frame anchored
-    // for the deco layer's offset (5, -3) and the tile offset (3, -4).
+    // The animated tile keeps its frames and durations; every frame is drawn
+    // at the animated tile's 20 x 20, as the editor draws it, and anchored for
+    // the deco layer's offset (5, -3) and the tile offset (3, -4), which the
+    // editor scales by 20 over the size of the frame's picture (30 x 36,
+    // 40 x 50, 20 x 20).
     Sprite* props = map.sprites.GetSprite(1);
     ASSERT_NE(props, nullptr);
     const int index = props->FindAnimation("t2~1", 0);
@@ -335,14 +343,16 @@ TEST_F(TownTest, LoadersSeeFloorObjectsBlockedCellsAndAnimations)
     const Animation& animation = props->animations[index];
     ASSERT_EQ(animation.frameCount, 3);
     const int expectedDurations[3] = {250, 50, 75};
-    const int expectedHeights[3] = {36, 50, 20};
+    const int expectedAnchors[3][2] = {{13, 15}, {14, 15}, {12, 17}};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(animation.frames[i].duration, expectedDurations[i]);
         EXPECT_EQ(animation.timing.durations[i], float(expectedDurations[i]));
-        EXPECT_EQ(animation.frames[i].height, expectedHeights[i]);
-        // bottom-left at the centre + (-20, 10) + (3, -4) + (5, -3)
-        EXPECT_EQ(animation.frames[i].anchorX, 12);
-        EXPECT_EQ(animation.frames[i].anchorY, expectedHeights[i] - 3);
+        EXPECT_EQ(animation.frames[i].height, 20);
+        EXPECT_EQ(animation.frames[i].width, 20);
+        // bottom-left at the centre + (-20, 10) + (5, -3) + (3, -4) scaled:
+        // (-13, 4.8), (-13.5, 5.4), (-12, 3), rounded away from 0.
+        EXPECT_EQ(animation.frames[i].anchorX, expectedAnchors[i][0]);
+        EXPECT_EQ(animation.frames[i].anchorY, expectedAnchors[i][1]);
     }
 }
 
