@@ -311,8 +311,15 @@ private:
             tileset.tiles.push_back(std::move(tile));
         }
         // The editor plays the animation; its first frame is the tile itself.
+        // It draws every frame at the first's size and place, so an animation
+        // whose frames differ in either would play otherwise than the program's.
         bool playable = animation.frames.size() > 1;
-        for (const FrameSource& frame : animation.frames) playable = playable && frame.duration > 0;
+        const ExportTile& shown = tileset.tiles[first];
+        for (size_t f = 0; f < animation.frames.size(); ++f) {
+            const ExportTile& frame = tileset.tiles[first + f];
+            playable = playable && animation.frames[f].duration > 0 && frame.width == shown.width &&
+                       frame.height == shown.height && frame.placeX == shown.placeX && frame.placeY == shown.placeY;
+        }
         if (playable) {
             for (size_t f = 0; f < animation.frames.size(); ++f) {
                 tileset.tiles[first].animation.push_back({first + uint32_t(f), animation.frames[f].duration});
