@@ -13,11 +13,19 @@
 
 namespace {
 
+// False for anything but a regular file that reads whole: a listed name may
+// name a folder, which opens but throws on the first read.
 bool ReadBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes)
 {
+    std::error_code failure;
+    if (!std::filesystem::is_regular_file(path, failure)) return false;
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    try {
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return false;
+    }
     return !file.bad();
 }
 
@@ -91,7 +99,12 @@ bool ReadSprite(const std::filesystem::path& folder, WorldSprite& sprite, std::s
         return true;
     }
     Sprite loaded{};
-    if (!ReadBytes(path, bytes) || !ReadSpriteFile(path.string(), loaded, error)) {
+    if (!ReadBytes(path, bytes)) {
+        std::error_code failure;
+        error = path.string() + (std::filesystem::is_regular_file(path, failure) ? ": cannot be read" : ": is not a file");
+        return false;
+    }
+    if (!ReadSpriteFile(path.string(), loaded, error)) {
         if (error.empty()) error = path.string() + ": cannot be read";
         return false;
     }
