@@ -62,6 +62,14 @@ void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
         walker = ReadWalker(options.walkerPath, world);
         list.push_back({WalkerSpriteId, walker.name});
     }
+    // Every name is checked before anything is written, so that a refused
+    // name leaves no part of the world behind.
+    for (const SpriteFile& sprite : world.sprites) {
+        if (!StaysInside(sprite.fileName)) {
+            throw std::runtime_error(options.mapPath + ": the sprite file name \"" + sprite.fileName +
+                                     "\" leaves the world folder");
+        }
+    }
     const std::filesystem::path folder(options.folder);
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
@@ -69,9 +77,6 @@ void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
     if (!walker.name.empty()) Write(folder / walker.name, walker.bytes);
     for (const SpriteFile& sprite : world.sprites) {
         const std::filesystem::path path = folder / sprite.fileName;
-        if (!StaysInside(sprite.fileName)) {
-            throw std::runtime_error("the sprite file name \"" + sprite.fileName + "\" leaves the world folder");
-        }
         std::filesystem::create_directories(path.parent_path(), failed);
         Write(path, sprite.bytes ? *sprite.bytes : EncodeSpriteFile(sprite.sprite));
     }

@@ -213,7 +213,9 @@ private:
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
         const std::string key = own.Raw(worldprop::Key, "#FF00FF");
-        if (key.size() != 7 || key[0] != '#') own.Refuse(worldprop::Key, "must be a colour #RRGGBB");
+        if (key.size() != 7 || key[0] != '#' || key.find_first_not_of("0123456789ABCDEFabcdef", 1) != std::string::npos) {
+            own.Refuse(worldprop::Key, "must be a colour #RRGGBB");
+        }
         frame.colorKey = uint32_t(std::strtoul(key.c_str() + 1, nullptr, 16));
         frame.flags = int32_t(own.Whole(worldprop::Flags, 0, INT32_MIN, INT32_MAX));
         const auto anchor = own.Pair(worldprop::Anchor, INT16_MIN, INT16_MAX);
