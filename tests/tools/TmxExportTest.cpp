@@ -206,7 +206,8 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     std::string error;
     ASSERT_TRUE(Convert("e.tmx", "back", error)) << error;
     MapSource before, after;
-    ASSERT_TRUE(DecodeMapFile(std::vector<uint8_t>(ReadText("every/test.map").begin(), ReadText("every/test.map").end()), before, error));
+    const std::string beforeText = ReadText("every/test.map");
+    ASSERT_TRUE(DecodeMapFile(std::vector<uint8_t>(beforeText.begin(), beforeText.end()), before, error));
     const std::string afterText = ReadText("back/test.map");
     ASSERT_TRUE(DecodeMapFile(std::vector<uint8_t>(afterText.begin(), afterText.end()), after, error));
     MapSource expected = before;
@@ -249,6 +250,64 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     WriteText("every/SpriteList.txt", "1\n5 ../outside.spr\n");
     EXPECT_FALSE(ExportWorld("every", "bad.tmx", summary, error));
     EXPECT_NE(error.find("leaves the world folder"), std::string::npos) << error;
+}
+
+// A damaged export is refused by the importer, naming the file and what is
+// wrong, and a damaged world by the exporter; neither writes anything.
+TEST_F(TmxExportTest, DamagedExportsAndWorldsAreRefusedByName)
+{
+    WriteEveryField("every");
+    Export("every", "e.tmx");
+    std::string wide;
+    for (const auto& entry : std::filesystem::directory_iterator("e.tilesets")) {
+        if (entry.path().extension() == ".tsx" && ReadText(entry.path().string()).find("art/wide.spr") != std::string::npos) {
+            wide = entry.path().string();
+        }
+    }
+    ASSERT_FALSE(wide.empty());
+    const struct {
+        std::string file;
+        const char* pattern;
+        const char* with;
+        const char* said;
+    } damages[] = {
+        {"e.tmx", "name=\"floor order\" value=\"[^\"]*\"", "name=\"floor order\" value=\"0,0,1\"",
+         "e.tmx:20: <layer name=\"floor 1\">: the property \"floor order\" must be runs"},
+        {"e.tmx", "name=\"floor index\" type=\"int\" value=\"[0-9]+\"", "name=\"floor index\" value=\"x\"",
+         "the property \"floor index\" must be a whole number"},
+        {"e.tmx", "name=\"cells\" value=\"[^\"]*\"", "name=\"cells\" value=\"AAAA\"",
+         "e.tmx: <map>: the property \"cells\" is damaged"},
+        {wide, "name=\"key\" value=\"#[0-9A-F]+\"", "name=\"key\" value=\"#12345G\"",
+         "the property \"key\" must be a colour"},
+        {wide, "name=\"sprite file\" value=\"[^\"]*\"", "name=\"sprite file\" value=\"../x.spr\"",
+         "e.tmx: the sprite file name \"../x.spr\" leaves the world folder"},
+        {wide, "a0-0\\.png", "../../e.tmx", "cannot read the PNG picture"},
+    };
+    for (const auto& damage : damages) {
+        const std::string before = ReadText(damage.file);
+        const std::string after = std::regex_replace(before, std::regex(damage.pattern), damage.with,
+                                                     std::regex_constants::format_first_only);
+        ASSERT_NE(after, before) << damage.pattern;
+        WriteText(damage.file, after);
+        std::string error;
+        EXPECT_FALSE(Convert("e.tmx", "back", error)) << damage.pattern;
+        EXPECT_NE(error.find(damage.said), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists("back")) << damage.pattern;
+        WriteText(damage.file, before);
+    }
+
+    // A listed name that is a folder, and a map cut short.
+    ExportSummary summary;
+    std::string error;
+    std::filesystem::create_directories("every/folder.spr");
+    WriteText("every/SpriteList.txt", "1\n10 folder.spr\n");
+    EXPECT_FALSE(ExportWorld("every", "bad.tmx", summary, error));
+    EXPECT_NE(error.find("every/folder.spr: is not a file"), std::string::npos) << error;
+    WriteText("every/SpriteList.txt", "0\n");
+    WriteText("every/test.map", ReadText("every/test.map").substr(0, 40));
+    EXPECT_FALSE(ExportWorld("every", "bad.tmx", summary, error));
+    EXPECT_NE(error.find("every/test.map: "), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists("bad.tmx"));
 }
 
 // The floor's layers: pictures that share no pixel share a layer whatever
