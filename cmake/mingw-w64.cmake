@@ -3,8 +3,9 @@
 #
 # The win32 thread model: the posix one links winpthreads in, which imports
 # functions that Windows 2000 and XP lack (GetTickCount64, the vectored
-# exception handlers). Its libstdc++ has no std::mutex, so GoogleTest is built
-# without threads (cmake/Testing.cmake); the program has one thread anyway.
+# exception handlers). Its libstdc++ has no std::mutex, out of which GoogleTest
+# makes one class; cmake/Testing.cmake gives it that class without. The
+# program has one thread anyway.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc-win32)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-win32)
