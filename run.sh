@@ -1,5 +1,6 @@
 #!/bin/bash
 # ./run.sh [--win32] [<world folder>]
+# ./run.sh --web [<port>]
 #
 # Builds what the run needs and nothing more (the native content tools and
 # the demo world, and the Windows program: no tests, no benchmarks), then runs
@@ -7,9 +8,23 @@
 # (e.g. one converted from a Tiled map). With a display it runs there until
 # Escape; without one it walks both characters for a few seconds in a virtual
 # screen and saves screenshots. --win32 runs the 32-bit deliverable (under
-# qemu: slower) instead of the 64-bit build. Installs what is missing first.
+# qemu: slower) instead of the 64-bit build.
+# --web builds the web page alone (the native tools and demo world it needs,
+# then the page; no Windows programs, no tests) and serves it on 127.0.0.1,
+# printing its address. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+if [ "${1:-}" = --web ]; then
+    .ci/setup-machine web
+    echo "== build native (the content tools and the demo world)"
+    cmake --preset native >/dev/null
+    cmake --build --preset native --target maptool spritetool demo_world
+    echo "== build web (the page)"
+    cmake --preset web -DCLIENT_HOST_TOOLS="$PWD/build/native" >/dev/null
+    cmake --build --preset web --target page
+    exec /usr/bin/python3 web/serve.py build/web/page ${2:+"$2"}
+fi
 
 arch=win64 group=run
 if [ "${1:-}" = --win32 ]; then arch=win32 group=run-win32; shift; fi

@@ -7,14 +7,15 @@
 
 const BlitPath BlitPaths[] = {
 // routine               size  mask   needs             kernel
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_AVX2_KERNELS
     {Routine::Blt,        4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Avx2, KERNEL(avx2::key_x888)},
     {Routine::Blt,        2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::NoColorkey, 2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::Blt,        2,   false, CpuFeature::Avx2, KERNEL(avx2::key_565)},
-
+#endif
+#if PIXMIX_SSE2_KERNELS
     {Routine::Blt,        4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Sse2, KERNEL(sse2::key_x888)},
