@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-.ci/setup-machine
+.ci/setup-machine test
 
 presets=(native asan win64 win32 web)
 .ci/build-presets "${presets[@]}" -- -DCLIENT_WARNINGS_AS_ERRORS=ON

@@ -1,5 +1,6 @@
 #include "blitter/BlitPaths.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #define KERNEL(kernel) kernel, #kernel
@@ -50,6 +51,19 @@ const BlitPath& FindPath(Routine routine, int bytesPerPixel, bool masked, const 
 }
 
 const BlitPath* ChosenPaths[8];
+
+const char* DescribeChosenPaths()
+{
+    static char text[8 * 32 + 32];
+    std::strcpy(text, "Pixmix kernels:");
+    for (const BlitPath* path : ChosenPaths) {
+        const char* name = path ? path->name : "none";
+        if (std::strlen(text) + 1 + std::strlen(name) + 1 > sizeof text) break;
+        std::strcat(text, " ");
+        std::strcat(text, name);
+    }
+    return text;
+}
 
 namespace {
 
