@@ -8,14 +8,9 @@
 //   key_565        5-6-5 colour-keyed copy (signed 16-bit pixel vs. the key)
 //   copy_565       5-6-5 opaque copy, one block per row
 // Every kernel of every instruction set leaves the bytes the scalar reference
-// leaves. The vector kernels share one shape per row: the reference row for
-// the head until the destination is 16-byte aligned, a vector body that skips
-// all-transparent groups and copies all-opaque ones, the reference row for
-// the tail. Head and tail are calls out of line, made only by rows that have
-// such pixels: a sprite row is a few steps long, and inline they cost every
-// row registers and branches. (The key rows of SSE2 and the x888 ones of
-// AVX2, and SSE2's 5-6-5 blend row, keep theirs inline: out of line they
-// measured slower.) The copies stay memcpy's, which no vector loop here beat.
+// leaves. The vector kernels of all instruction sets share one body per
+// kernel (VectorKernels.inc), which each instruction set's file compiles with
+// its own vector and target attribute.
 #pragma once
 
 #include "blitter/KernelTarget.h"
@@ -27,30 +22,28 @@ using BlitKernel = void (*)(const SurfaceBuffer& destination, const BlitSource& 
 
 #define PIXMIX_DECLARE_KERNEL(name) void name(const SurfaceBuffer& destination, const BlitSource& source)
 
+// Every instruction set has the same six.
+#define PIXMIX_DECLARE_KERNELS()              \
+    PIXMIX_DECLARE_KERNEL(blend_x888_a8);     \
+    PIXMIX_DECLARE_KERNEL(key_x888);          \
+    PIXMIX_DECLARE_KERNEL(copy_x888);         \
+    PIXMIX_DECLARE_KERNEL(blend_565_a8);      \
+    PIXMIX_DECLARE_KERNEL(key_565);           \
+    PIXMIX_DECLARE_KERNEL(copy_565)
+
 namespace scalar {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(copy_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
-PIXMIX_DECLARE_KERNEL(copy_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace scalar
 
 #if PIXMIX_SSE2_KERNELS
 namespace sse2 {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace sse2
 #endif
 
 #if PIXMIX_AVX2_KERNELS
 namespace avx2 {
-PIXMIX_DECLARE_KERNEL(blend_x888_a8);
-PIXMIX_DECLARE_KERNEL(key_x888);
-PIXMIX_DECLARE_KERNEL(blend_565_a8);
-PIXMIX_DECLARE_KERNEL(key_565);
+PIXMIX_DECLARE_KERNELS();
 }  // namespace avx2
 #endif
 
@@ -97,3 +90,45 @@ inline uint32_t PixelsBeforeAlignment(const uint8_t* destination, uint32_t bytes
     const uint32_t head = static_cast<uint32_t>((0u - address) % 16) / bytesPerPixel;
     return head < width ? head : width;
 }
+
+// How a vector kernel splits a row: the head before the destination is
+// aligned, whole steps of stepPixels, and the tail of pixels left after them.
+struct RowSplit {
+    uint32_t head, steps, tail;
+};
+
+template <uint32_t bytesPerPixel, uint32_t stepPixels>
+inline RowSplit SplitRow(const uint8_t* destination, uint32_t width)
+{
+    const uint32_t head = PixelsBeforeAlignment(destination, bytesPerPixel, width);
+    const uint32_t steps = (width - head) / stepPixels;
+    return {head, steps, width - head - steps * stepPixels};
+}
+
+// The rows of a vector kernel's blit, each with its split. A pitch of whole
+// 16-byte blocks keeps every row at the first row's alignment, and so at its
+// split, which is then worked out once for the blit rather than row by row:
+// on a small sprite that work is a good part of each row's. (The split only
+// places the steps on the alignment; any split leaves the same bytes.)
+template <uint32_t bytesPerPixel, uint32_t stepPixels>
+struct SplitRowCursor : RowCursor {
+    RowSplit split;
+    bool rowsAlike;
+
+    SplitRowCursor(const SurfaceBuffer& destination, const BlitSource& source)
+        : RowCursor(destination, source),
+          split(SplitRow<bytesPerPixel, stepPixels>(Destination(), width)),
+          rowsAlike(pitch % 16 == 0)
+    {
+    }
+
+    void Next()
+    {
+        RowCursor::Next();
+        if (!rowsAlike) split = SplitRow<bytesPerPixel, stepPixels>(Destination(), width);
+    }
+
+    // Whether every row is whole steps, with neither head nor tail: the rows
+    // of a floor tile, say, whose left edge lies on the alignment.
+    bool WholeSteps() const { return rowsAlike && (split.head | split.tail) == 0; }
+};

@@ -11,17 +11,21 @@ const BlitPath BlitPaths[] = {
     {Routine::Blt,        4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Avx2, KERNEL(avx2::key_x888)},
+    {Routine::NoColorkey, 4,   false, CpuFeature::Avx2, KERNEL(avx2::copy_x888)},
     {Routine::Blt,        2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::NoColorkey, 2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::Blt,        2,   false, CpuFeature::Avx2, KERNEL(avx2::key_565)},
+    {Routine::NoColorkey, 2,   false, CpuFeature::Avx2, KERNEL(avx2::copy_565)},
 #endif
 #if PIXMIX_SSE2_KERNELS
     {Routine::Blt,        4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Sse2, KERNEL(sse2::key_x888)},
+    {Routine::NoColorkey, 4,   false, CpuFeature::Sse2, KERNEL(sse2::copy_x888)},
     {Routine::Blt,        2,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_565_a8)},
     {Routine::NoColorkey, 2,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_565_a8)},
     {Routine::Blt,        2,   false, CpuFeature::Sse2, KERNEL(sse2::key_565)},
+    {Routine::NoColorkey, 2,   false, CpuFeature::Sse2, KERNEL(sse2::copy_565)},
 #endif
     {Routine::Blt,        4,   true,  CpuFeature::None, KERNEL(scalar::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::None, KERNEL(scalar::blend_x888_a8)},

@@ -38,5 +38,5 @@
 #endif
 #define PIXMIX_AVX2 __attribute__((target("avx2")))
 // A row's few pixels outside its vector steps go through functions kept out
-// of line (ReferenceRows.h, the kernels' tails): see BlitKernels.h.
+// of line: see VectorKernels.inc.
 #define PIXMIX_OUT_OF_LINE __attribute__((noinline))

@@ -1,6 +1,5 @@
 // The reference rows: the blend table's look-ups, one pixel at a time. They
-// are the reference kernels' rows and, through the out-of-line copies at the
-// end, the vector kernels' heads and tails.
+// are the reference kernels' rows and the vector kernels' heads and tails.
 #pragma once
 
 #include "blitter/BlendTable.h"
@@ -80,22 +79,3 @@ inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t wid
 }
 
 }  // namespace scalar
-
-// The reference rows out of line, for the few pixels a vector kernel does
-// one at a time: inline, each would take registers and branches from the
-// body's loop of every row, whether the row had such pixels or not.
-PIXMIX_OUT_OF_LINE inline void BlendPixels_x888_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
-                                                   uint32_t width)
-{
-    scalar::BlendRow_x888_a8(destination, source, mask, width);
-}
-PIXMIX_OUT_OF_LINE inline void BlendPixels_565_a8(uint8_t* destination, const uint8_t* source, const uint8_t* mask,
-                                                  uint32_t width)
-{
-    scalar::BlendRow_565_a8(destination, source, mask, width);
-}
-PIXMIX_OUT_OF_LINE inline void KeyPixels_565(uint8_t* destination, const uint8_t* source, uint32_t width,
-                                             uint32_t colorKey)
-{
-    scalar::KeyRow_565(destination, source, width, colorKey);
-}

@@ -9,7 +9,7 @@
 
 namespace {
 
-using Engine = std::function<void(benchmark::State&, BlitScene&)>;
+using Engine = std::function<BlitPass(benchmark::State&, BlitScene&)>;
 
 struct EngineEntry {
     const char* name;
@@ -29,7 +29,8 @@ void Register(const std::string& job, BlitInput input, const char* inputName, in
             const std::string name = job + "/" + engine.name + "/" + inputName + "/" + coverage.name;
             const Engine run = engine.run;
             benchmark::RegisterBenchmark(name.c_str(), [shape, run](benchmark::State& state) {
-                run(state, SceneFor(shape));
+                BlitScene& scene = SceneFor(shape);
+                RunPasses(state, scene, run(state, scene));
             })->Unit(benchmark::kMicrosecond);
         }
     }
@@ -37,15 +38,15 @@ void Register(const std::string& job, BlitInput input, const char* inputName, in
 
 Engine Pixmix(BlitRoutine routine)
 {
-    return [routine](benchmark::State& state, BlitScene& scene) { RunPixmix(state, scene, routine); };
+    return [routine](benchmark::State& state, BlitScene& scene) { return PixmixPass(state, scene, routine); };
 }
 Engine Pixman(PixmanJob job)
 {
-    return [job](benchmark::State& state, BlitScene& scene) { RunPixman(state, scene, job); };
+    return [job](benchmark::State& state, BlitScene& scene) { return PixmanPass(state, scene, job); };
 }
 Engine Sdl(SdlJob job)
 {
-    return [job](benchmark::State& state, BlitScene& scene) { RunSdl(state, scene, job); };
+    return [job](benchmark::State& state, BlitScene& scene) { return SdlPass(state, scene, job); };
 }
 
 // Every kernel of the path that Blt takes, by its instruction set.
@@ -56,7 +57,8 @@ std::vector<EngineEntry> Kernels(int bytesPerPixel, bool masked)
         const BlitPath& path = BlitPaths[i];
         if (path.routine != Routine::Blt || path.bytesPerPixel != bytesPerPixel || path.masked != masked) continue;
         const char* name = path.needs == CpuFeature::None ? "scalar" : path.needs == CpuFeature::Sse2 ? "sse2" : "avx2";
-        kernels.push_back({name, [&path](benchmark::State& state, BlitScene& scene) { RunKernel(state, scene, path); }});
+        kernels.push_back(
+            {name, [&path](benchmark::State& state, BlitScene& scene) { return KernelPass(state, scene, path); }});
     }
     return kernels;
 }
@@ -70,7 +72,7 @@ std::vector<EngineEntry> operator+(std::vector<EngineEntry> engines, const std::
 void RegisterDepth(int bytesPerPixel)
 {
     const std::string depth = bytesPerPixel == 4 ? "32" : "565";
-    const EngineEntry memcpyRows{"memcpy", RunMemcpy};
+    const EngineEntry memcpyRows{"memcpy", MemcpyPass};
     // With a mask both routines take the blend path; both are measured.
     const std::vector<EngineEntry> blend = std::vector<EngineEntry>{{"Blt", Pixmix(Blt)},
                                                                     {"Blt_NoColorkey", Pixmix(Blt_NoColorkey)},

@@ -5,33 +5,31 @@
 #include <cstring>
 #include <string>
 
-void RunPixmix(benchmark::State& state, BlitScene& scene, BlitRoutine routine)
+BlitPass PixmixPass(benchmark::State&, BlitScene& scene, BlitRoutine routine)
 {
-    for (auto _ : state) {
+    return [&scene, routine] {
         for (int i = 0; i < scene.FrameCount(); ++i) routine(scene.Target(i), scene.Source(i));
-        benchmark::ClobberMemory();
-    }
-    bench::SetItemsPerPass(state, scene.PixelsPerPass());
+        return true;
+    };
 }
 
-void RunKernel(benchmark::State& state, BlitScene& scene, const BlitPath& path)
+BlitPass KernelPass(benchmark::State& state, BlitScene& scene, const BlitPath& path)
 {
     if (!DetectCpuFeatures().Has(path.needs)) {
         state.SkipWithError((std::string("this CPU has no ") + NameOf(path.needs)).c_str());
-        return;
+        return {};
     }
     FillBlendTable();  // the kernels linked in here read their own copy of the table
-    for (auto _ : state) {
+    return [&scene, &path] {
         for (int i = 0; i < scene.FrameCount(); ++i) path.kernel(scene.Target(i), scene.Source(i));
-        benchmark::ClobberMemory();
-    }
-    bench::SetItemsPerPass(state, scene.PixelsPerPass());
+        return true;
+    };
 }
 
-void RunMemcpy(benchmark::State& state, BlitScene& scene)
+BlitPass MemcpyPass(benchmark::State&, BlitScene& scene)
 {
-    const size_t rowBytes = static_cast<size_t>(scene.FramePitch());
-    for (auto _ : state) {
+    return [&scene] {
+        const size_t rowBytes = static_cast<size_t>(scene.FramePitch());
         for (int i = 0; i < scene.FrameCount(); ++i) {
             uint8_t* row = scene.ScreenAt(scene.placements[i]);
             const uint8_t* from = scene.Source(i).pixels;
@@ -39,7 +37,18 @@ void RunMemcpy(benchmark::State& state, BlitScene& scene)
                 std::memcpy(row, from, rowBytes);
             }
         }
+        return true;
+    };
+}
+
+void RunPasses(benchmark::State& state, const BlitScene& scene, const BlitPass& pass)
+{
+    if (!pass) return;
+    bool done = true;
+    for (auto _ : state) {
+        done = pass() && done;
         benchmark::ClobberMemory();
     }
+    if (!done) state.SkipWithError("a blit failed");
     bench::SetItemsPerPass(state, scene.PixelsPerPass());
 }

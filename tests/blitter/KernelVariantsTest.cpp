@@ -191,6 +191,45 @@ TEST_P(AnyVariant, MatchesTheReferenceOnRandomRectangles)
     }
 }
 
+// Every row length up to a few of the widest steps, and a few rows of 2 KB
+// and more, starting at every byte of a 16-byte block: with a pitch of whole
+// blocks, which keeps every row at the first row's alignment, and with a
+// pitch that moves each row by a pixel.
+TEST_P(AnyVariant, MatchesTheReferenceAtEveryRowLengthAndAlignment)
+{
+    const int size = path->bytesPerPixel;
+    std::mt19937 random(0xA11C + static_cast<unsigned>(path - BlitPaths));
+    std::vector<int> widths;
+    for (int width = 0; width <= 80; ++width) widths.push_back(width);
+    for (int width : {2048 / size - 1, 2048 / size, 2048 / size + 1}) widths.push_back(width);
+    const int rows = 3;
+    for (int width : widths) {
+        for (int alignment = 0; alignment < 16; ++alignment) {
+            for (bool rowsAlike : {true, false}) {
+                const int rowBytes = (width + 16) * size;
+                const int padding = (16 - rowBytes % 16) % 16 + (rowsAlike ? 0 : size);
+                TestSurface destination(size, width + 16, rows + 1, padding);
+                TestSurface frame(size, width + 1, rows, Between(random, 0, 17));
+                TestSurface mask(1, width + 1, rows, Between(random, 0, 17));
+                destination.FillNoise(random);
+                frame.FillNoise(random);
+                FillMaskInRuns(mask, random);
+                const uint32_t key = PlantKeyInRuns(frame, random);
+
+                uint8_t* const row = destination.At(0, 1);
+                SurfaceBuffer rect = destination.Rect(0, 1, width, rows);
+                rect.firstPixel = row + (alignment - reinterpret_cast<uintptr_t>(row) % 16 + 16) % 16;
+                rect.lastRowEnd = rect.firstPixel + (rows - 1) * destination.pitch + width * size;
+                const BlitSource source = SourceAt(frame, 1, 0, path->masked ? &mask : nullptr, key);
+                ExpectSameBytes(destination, rect, source,
+                                std::to_string(width) + " pixels at " + std::to_string(alignment) +
+                                    " bytes past a 16-byte boundary, pitch " + std::to_string(destination.pitch));
+                if (HasFatalFailure()) return;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Kernels, Blend32Variant, ::testing::ValuesIn(VectorPaths(4, true, true)), TestName);
 INSTANTIATE_TEST_SUITE_P(Kernels, Blend565Variant, ::testing::ValuesIn(VectorPaths(2, true, true)), TestName);
 INSTANTIATE_TEST_SUITE_P(Kernels, AnyVariant, ::testing::ValuesIn(VectorPaths()), TestName);

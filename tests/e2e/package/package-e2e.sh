@@ -118,10 +118,9 @@ pentium2 | coreduo | Haswell)
         Haswell)  isa=avx2   conversions="565=AVX2 888=AVX2" ;;
     esac
     # In the order of the library's paths: Blt 32-bit unmasked and masked,
-    # 5-6-5 unmasked and masked, then Blt_NoColorkey the same way, whose
-    # unmasked copies have plain kernels alone.
+    # 5-6-5 unmasked and masked, then Blt_NoColorkey the same way.
     kernels="Pixmix kernels: $isa::key_x888 $isa::blend_x888_a8 $isa::key_565 $isa::blend_565_a8"
-    kernels="$kernels scalar::copy_x888 $isa::blend_x888_a8 scalar::copy_565 $isa::blend_565_a8"
+    kernels="$kernels $isa::copy_x888 $isa::blend_x888_a8 $isa::copy_565 $isa::blend_565_a8"
 
     work="$(mktemp -d)"
     "$tools/tests/e2e/map/make-world-sprites" "$work" || fail "make-world-sprites failed"
