@@ -3,7 +3,7 @@
 // which lands at (x + left, y + top). Only the destination's bounds clip.
 #pragma once
 
-#include "sprite/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "gfx/GraphicsDevice.h"
 
+#include "base/ErrLog.h"
 #include "gfx/BltFastClip.h"
-#include "gfx/ErrLog.h"
 #include "gfx/PixelColor.h"
 #include "gfx/SurfaceLayout.h"
 

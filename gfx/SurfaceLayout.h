@@ -2,8 +2,8 @@
 // rectangle of it become a SurfaceBuffer.
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
-#include "sprite/Rect.h"
 
 #include <cstdint>
 

@@ -14,10 +14,10 @@
 // checked against the bytes that are left before anything is allocated for
 // it. A file that breaks the layout is treated like a wrong magic: the box is
 // shown and the map is left as it was.
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/MapCells.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 
 #include <algorithm>
 #include <cstdio>

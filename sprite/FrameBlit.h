@@ -3,8 +3,8 @@
 // pitches the blitter is given for that rectangle.
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
-#include "sprite/Rect.h"
 #include "sprite/Sprite.h"
 
 #include <cstdint>

@@ -2,9 +2,9 @@
 // are already in the display's layout (DisplayDepth).
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
 #include "sprite/AnimationCursor.h"
-#include "sprite/Rect.h"
 
 #include <cstdint>
 

@@ -16,8 +16,8 @@
 // breaks the layout leaves the record empty. Only a wrong magic is fatal.
 #include "sprite/Sprite.h"
 
-#include "gfx/ErrLog.h"
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
+#include "base/ErrLog.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/PixelConversion.h"
 #include "sprite/SpriteFile.h"

@@ -1,9 +1,9 @@
 // libFuzzer target: any bytes as a map file, then what loaded is walked,
 // ordered and moved over. The error box is silenced: natively it writes a
 // line to standard error for every rejected input.
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 
 namespace {
 

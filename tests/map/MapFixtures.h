@@ -2,9 +2,9 @@
 // box made observable, and scene objects written briefly.
 #pragma once
 
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
 #include "tools/maptool/MapFileCodec.h"
 

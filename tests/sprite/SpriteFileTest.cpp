@@ -1,6 +1,6 @@
 #include "SpriteFixtures.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 
 #include <algorithm>

@@ -100,7 +100,7 @@ constexpr const char* LogLineEnd = "\n";
 constexpr size_t FirstAnimation = 16;
 constexpr size_t FirstFrame = FirstAnimation + 41;
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 
 // Reads a sprite file held in memory into an empty record, as LoadSprite would.

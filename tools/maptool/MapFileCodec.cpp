@@ -1,7 +1,7 @@
 // The layout is drawn at the top of map/MapFile.cpp.
 #include "tools/maptool/MapFileCodec.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 
 #include <cstring>
 

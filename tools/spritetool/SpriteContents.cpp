@@ -1,6 +1,6 @@
 #include "tools/spritetool/SpriteContents.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/SpriteFile.h"
 #include "tools/spritetool/PngImage.h"

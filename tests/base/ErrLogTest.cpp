@@ -1,4 +1,4 @@
-#include "gfx/ErrLog.h"
+#include "base/ErrLog.h"
 
 #include <gtest/gtest.h>
 
