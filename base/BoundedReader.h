@@ -10,8 +10,12 @@
 // twice: what a loader converts is still in the cache when it converts it.
 // Once a read has failed the reader is spent; loaders give up at that point.
 //
-// Multi-byte integers are little-endian unless the name says otherwise.
+// Multi-byte integers are little-endian unless the name says otherwise; the
+// reader decodes them with the same functions (base/ByteOrder.h) that loaders
+// use on records taken whole with Take().
 #pragma once
+
+#include "base/ByteOrder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,52 +33,6 @@ inline bool SizeOfRest(std::FILE* file, size_t& size)
     if (std::fseek(file, start, SEEK_SET) != 0 || end < start) return false;
     size = static_cast<size_t>(end - start);
     return true;
-}
-
-// Fields of a record taken whole with Take(), little-endian unless the name
-// says otherwise; the reader's own Read() goes through them too. Two's
-// complement is taken from the bits, never from a narrowing conversion.
-inline uint8_t Unsigned8(const uint8_t* bytes)
-{
-    return bytes[0];
-}
-
-inline int8_t Signed8(const uint8_t* bytes)
-{
-    int8_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
-inline uint16_t LittleEndian16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-inline uint16_t BigEndian16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-}
-
-inline uint32_t LittleEndian32(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
-
-inline int16_t SignedLittleEndian16(const uint8_t* bytes)
-{
-    const uint16_t bits = LittleEndian16(bytes);
-    int16_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-inline int32_t SignedLittleEndian32(const uint8_t* bytes)
-{
-    const uint32_t bits = LittleEndian32(bytes);
-    int32_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 class BoundedReader {
