@@ -425,14 +425,4 @@ TEST_F(WindowedReaderTest, AFileShorterThanItSaidFailsWhereItEnds)
     EXPECT_EQ(reader.Peek(1, held), nullptr);
 }
 
-TEST(LittleEndianFieldsTest, TakeTheBitsAsTheyAre)
-{
-    const uint8_t record[] = {0xFE, 0xFF, 0x34, 0x12, 0x00, 0x00, 0x00, 0x80};
-    EXPECT_EQ(LittleEndian16(record + 2), 0x1234);
-    EXPECT_EQ(SignedLittleEndian16(record), -2);
-    EXPECT_EQ(LittleEndian32(record + 4), 0x80000000u);
-    EXPECT_EQ(SignedLittleEndian32(record + 4), INT32_MIN);
-    EXPECT_EQ(SignedLittleEndian32(record), 0x1234FFFE);
-}
-
 }  // namespace

@@ -2,6 +2,7 @@
 // sprite files built with the sprite tool's writer.
 #pragma once
 
+#include "base/ByteOrder.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/Sprite.h"
 #include "tools/spritetool/SpriteWriter.h"
@@ -84,9 +85,11 @@ inline SpriteSource OneFrameSprite(const FrameSource& frame, uint8_t pixelFormat
     return sprite;
 }
 
+// Writes `value` over the four bytes at `offset`; throws when they are not all there.
 inline void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
 {
-    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    bytes.at(offset + 3);
+    StoreLittleEndian32(bytes.data() + offset, BitsOf(value));
 }
 
 // "ErrLog.txt" is written in text mode: on Windows a line ends in "\r\n".

@@ -2,6 +2,7 @@
 #include "tools/maptool/MapFileCodec.h"
 
 #include "base/BoundedReader.h"
+#include "base/ByteWriter.h"
 
 #include <cstring>
 
@@ -9,27 +10,12 @@ namespace {
 
 constexpr size_t NameBytes = 33;
 
-void PutBytes(std::vector<uint8_t>& bytes, uint32_t value, int size)
+void WriteCell(ByteWriter& out, const CellSource& cell)
 {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void Put16(std::vector<uint8_t>& bytes, int16_t value) { PutBytes(bytes, static_cast<uint16_t>(value), 2); }
-void Put32(std::vector<uint8_t>& bytes, int32_t value) { PutBytes(bytes, static_cast<uint32_t>(value), 4); }
-
-void PutName(std::vector<uint8_t>& bytes, const std::string& name)
-{
-    char field[NameBytes] = {};
-    std::memcpy(field, name.data(), name.size() < NameBytes - 1 ? name.size() : NameBytes - 1);
-    bytes.insert(bytes.end(), field, field + NameBytes);
-}
-
-void PutCell(std::vector<uint8_t>& bytes, const CellSource& cell)
-{
-    bytes.push_back(cell.blocked);
-    Put16(bytes, cell.value);
-    Put32(bytes, static_cast<int32_t>(cell.data.size()));
-    bytes.insert(bytes.end(), cell.data.begin(), cell.data.end());
+    out.Write(cell.blocked);
+    out.Write(cell.value);
+    out.Write(static_cast<int32_t>(cell.data.size()));
+    out.WriteBytes(cell.data);
 }
 
 std::string At(const BoundedReader& file, const std::string& what)
@@ -93,27 +79,26 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, const char* what, int32_
 std::vector<uint8_t> EncodeMapFile(const MapSource& map)
 {
     std::vector<uint8_t> bytes = {'M', 'A', 'P'};
-    Put32(bytes, map.headerValue);
-    PutBytes(bytes, map.width, 2);
-    PutBytes(bytes, map.height, 2);
+    ByteWriter out(bytes);
+    out.Write(map.headerValue);
+    out.Write(map.width);
+    out.Write(map.height);
     const size_t cellCount = size_t(map.width) * map.height;
-    for (size_t i = 0; i < cellCount; ++i) PutCell(bytes, i < map.cells.size() ? map.cells[i] : CellSource{});
+    for (size_t i = 0; i < cellCount; ++i) WriteCell(out, i < map.cells.size() ? map.cells[i] : CellSource{});
 
-    Put32(bytes, static_cast<int32_t>(map.floorTiles.size()));
+    out.Write(static_cast<int32_t>(map.floorTiles.size()));
     for (const FloorSource& tile : map.floorTiles) {
-        Put16(bytes, tile.x);
-        Put16(bytes, tile.y);
-        Put16(bytes, tile.z);
-        Put32(bytes, tile.spriteId);
-        PutName(bytes, tile.animationName);
-        Put32(bytes, tile.direction);
+        for (int16_t coordinate : {tile.x, tile.y, tile.z}) out.Write(coordinate);
+        out.Write(tile.spriteId);
+        out.WriteText(tile.animationName, NameBytes);
+        out.Write(tile.direction);
     }
-    Put32(bytes, static_cast<int32_t>(map.objects.size()));
+    out.Write(static_cast<int32_t>(map.objects.size()));
     for (const ObjectSource& object : map.objects) {
-        for (int16_t coordinate : {object.x0, object.y0, object.x1, object.y1, object.z}) Put16(bytes, coordinate);
-        Put32(bytes, object.spriteId);
-        PutName(bytes, object.animationName);
-        Put32(bytes, object.direction);
+        for (int16_t coordinate : {object.x0, object.y0, object.x1, object.y1, object.z}) out.Write(coordinate);
+        out.Write(object.spriteId);
+        out.WriteText(object.animationName, NameBytes);
+        out.Write(object.direction);
     }
     return bytes;
 }
