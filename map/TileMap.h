@@ -24,7 +24,7 @@ struct FloorTile {
     int16_t y;
     int16_t z;
     int32_t spriteIndex;
-    char animationName[33];
+    AnimationName animationName;
     int32_t direction;
 };
 

@@ -19,8 +19,6 @@
 #include <cstdint>
 #include <cstring>
 
-using AnimationName = char[sizeof(Animation::name)];
-
 struct AnimationMemo {
     const Sprite* sprite = nullptr;  // null: nothing remembered
     int32_t index = -1;              // the animation of `sprite` found last

@@ -5,6 +5,7 @@
 #include "base/Rect.h"
 #include "blitter/Pixmix.h"
 #include "sprite/AnimationCursor.h"
+#include "sprite/AnimationName.h"
 
 #include <cstdint>
 
@@ -38,15 +39,12 @@ struct SpriteFrame {
 };
 
 struct Animation {
-    char name[33];  // NUL-terminated
+    AnimationName name;  // NUL-terminated
     int32_t direction;
     int32_t frameCount;
     AnimationTiming timing;  // cursors point at this member
     SpriteFrame* frames;     // owned, frameCount entries
 };
-
-// The name field of an animation, and of everything that names one.
-using AnimationName = char[sizeof(Animation::name)];
 
 struct Sprite {
     int32_t id;
