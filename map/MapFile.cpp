@@ -17,6 +17,7 @@
 #include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/MapCells.h"
+#include "map/MapFile.h"
 #include "map/TileMap.h"
 
 #include <algorithm>
@@ -25,11 +26,6 @@
 #include <new>
 
 namespace {
-
-constexpr size_t CellFixedBytes = 7;
-constexpr size_t FloorTileBytes = 47;
-constexpr size_t ObjectBytes = 51;
-constexpr size_t NameBytes = 33;
 
 // What a load has read so far; released unless it is handed to the map.
 struct MapContents {
@@ -52,16 +48,16 @@ bool ReadMagic(BoundedReader& file)
 {
     // Read into a zeroed buffer and compared with the terminator: a file
     // shorter than the magic is wrong as well.
-    char magic[4] = {};
-    file.ReadBytes(magic, 3);
-    return std::memcmp(magic, "MAP", 4) == 0;
+    char magic[MapMagicSize + 1] = {};
+    file.ReadBytes(magic, MapMagicSize);
+    return std::memcmp(magic, MapMagic, sizeof magic) == 0;
 }
 
 // The name field holds at most 32 characters; a field without a NUL is cut there.
-void CopyName(const uint8_t* field, char (&name)[NameBytes])
+void CopyName(const uint8_t* field, AnimationName& name)
 {
-    std::memcpy(name, field, NameBytes);
-    name[NameBytes - 1] = '\0';
+    std::memcpy(name, field, AnimationNameSize);
+    name[AnimationNameSize - 1] = '\0';
 }
 
 // A cell's fixed part: blocked u8 | value i16 | dataLength i32.
@@ -89,20 +85,20 @@ bool ReadRow(BoundedReader& file, CellDataStore& cellData, MapCell* cells, uint1
     size_t x = 0;
     while (x < width) {
         size_t held = 0;
-        const uint8_t* bytes = file.Peek(CellFixedBytes, held);
+        const uint8_t* bytes = file.Peek(MapCellFixedSize, held);
         if (!bytes) return false;
         size_t used = 0;
         MapCell* dataToRead = nullptr;
-        while (x < width && held - used >= CellFixedBytes) {
-            const size_t run = std::min((held - used) / CellFixedBytes, width - x);
+        while (x < width && held - used >= MapCellFixedSize) {
+            const size_t run = std::min((held - used) / MapCellFixedSize, width - x);
             size_t decoded = 0;
             bool withData = false;
             while (decoded < run && !withData) {
-                DecodeCell(bytes + used + decoded * CellFixedBytes, cells[x + decoded]);
+                DecodeCell(bytes + used + decoded * MapCellFixedSize, cells[x + decoded]);
                 withData = cells[x + decoded].dataLength != 0;
                 ++decoded;
             }
-            used += decoded * CellFixedBytes;
+            used += decoded * MapCellFixedSize;
             x += decoded;
             if (!withData) continue;
             MapCell& cell = cells[x - 1];
@@ -125,7 +121,7 @@ bool ReadCells(BoundedReader& file, MapContents& map)
 {
     // Without cells there is no row table at all.
     if (map.width == 0 || map.height == 0) return true;
-    if (!file.Fits(int64_t(map.width) * map.height, CellFixedBytes)) return false;
+    if (!file.Fits(int64_t(map.width) * map.height, MapCellFixedSize)) return false;
     map.rows = new (std::nothrow) MapCell*[map.height]();
     if (!map.rows) return false;
     for (uint16_t y = 0; y < map.height; ++y) {
@@ -181,16 +177,16 @@ void DecodeFloorTile(const uint8_t* record, SpriteIndices& sprites, FloorTile& t
 
 bool ReadFloorTiles(BoundedReader& file, SpriteIndices& sprites, MapContents& map)
 {
-    if (!ReadCount(file, FloorTileBytes, map.floorTileCount)) return false;
+    if (!ReadCount(file, MapFloorTileSize, map.floorTileCount)) return false;
     if (map.floorTileCount == 0) return true;
     // Not zeroed first: every field is read, or the load fails.
     map.floorTiles = new (std::nothrow) FloorTile[static_cast<size_t>(map.floorTileCount)];
     if (!map.floorTiles) return false;
     FloorTile* tile = map.floorTiles;
-    return file.ReadInPieces(static_cast<size_t>(map.floorTileCount), FloorTileBytes,
+    return file.ReadInPieces(static_cast<size_t>(map.floorTileCount), MapFloorTileSize,
                              [&](const uint8_t* records, size_t count) {
                                  for (size_t i = 0; i < count; ++i) {
-                                     DecodeFloorTile(records + i * FloorTileBytes, sprites, *tile++);
+                                     DecodeFloorTile(records + i * MapFloorTileSize, sprites, *tile++);
                                  }
                              });
 }
@@ -236,7 +232,7 @@ bool TileMap::ReadMap(BoundedReader& file)
     int32_t objectCount = 0;
     const bool whole = ReadMagic(file) && file.Read(map.headerValue) && file.Read(map.width) &&
                        file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
-                       ReadCount(file, ObjectBytes, objectCount);
+                       ReadCount(file, MapObjectSize, objectCount);
     if (!whole) {
         // A file that cannot be read at all (a directory, say) is no wrong map file.
         if (!file.ReadError()) ShowErrorBox("Wrong map file.", "Error");
@@ -258,8 +254,8 @@ bool TileMap::ReadMap(BoundedReader& file)
     map.floorTiles = nullptr;
     // The file's order is the drawing order. A file that ends early after all
     // (shorter than the file system said) keeps the objects read so far.
-    file.ReadInPieces(static_cast<size_t>(objectCount), ObjectBytes, [&](const uint8_t* records, size_t count) {
-        for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * ObjectBytes, spriteIndices));
+    file.ReadInPieces(static_cast<size_t>(objectCount), MapObjectSize, [&](const uint8_t* records, size_t count) {
+        for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * MapObjectSize, spriteIndices));
     });
     return true;
 }

@@ -3,12 +3,11 @@
 
 #include "base/BoundedReader.h"
 #include "base/ByteWriter.h"
+#include "map/MapFile.h"
 
 #include <cstring>
 
 namespace {
-
-constexpr size_t NameBytes = 33;
 
 void WriteCell(ByteWriter& out, const CellSource& cell)
 {
@@ -25,9 +24,9 @@ std::string At(const BoundedReader& file, const std::string& what)
 
 bool ReadName(BoundedReader& file, std::string& name)
 {
-    char field[NameBytes];
-    if (!file.ReadBytes(field, NameBytes)) return false;
-    name.assign(field, strnlen(field, NameBytes - 1));
+    char field[AnimationNameSize];
+    if (!file.ReadBytes(field, AnimationNameSize)) return false;
+    name.assign(field, strnlen(field, AnimationNameSize - 1));
     return true;
 }
 
@@ -78,7 +77,7 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, const char* what, int32_
 
 std::vector<uint8_t> EncodeMapFile(const MapSource& map)
 {
-    std::vector<uint8_t> bytes = {'M', 'A', 'P'};
+    std::vector<uint8_t> bytes(MapMagic, MapMagic + MapMagicSize);
     ByteWriter out(bytes);
     out.Write(map.headerValue);
     out.Write(map.width);
@@ -90,14 +89,14 @@ std::vector<uint8_t> EncodeMapFile(const MapSource& map)
     for (const FloorSource& tile : map.floorTiles) {
         for (int16_t coordinate : {tile.x, tile.y, tile.z}) out.Write(coordinate);
         out.Write(tile.spriteId);
-        out.WriteText(tile.animationName, NameBytes);
+        out.WriteText(tile.animationName, AnimationNameSize);
         out.Write(tile.direction);
     }
     out.Write(static_cast<int32_t>(map.objects.size()));
     for (const ObjectSource& object : map.objects) {
         for (int16_t coordinate : {object.x0, object.y0, object.x1, object.y1, object.z}) out.Write(coordinate);
         out.Write(object.spriteId);
-        out.WriteText(object.animationName, NameBytes);
+        out.WriteText(object.animationName, AnimationNameSize);
         out.Write(object.direction);
     }
     return bytes;
@@ -107,8 +106,8 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
 {
     map = MapSource{};
     BoundedReader file(bytes.data(), bytes.size());
-    char magic[3] = {};
-    if (!file.ReadBytes(magic, 3) || std::memcmp(magic, "MAP", 3) != 0) {
+    char magic[MapMagicSize] = {};
+    if (!file.ReadBytes(magic, MapMagicSize) || std::memcmp(magic, MapMagic, MapMagicSize) != 0) {
         error = "not a map file: it does not start with \"MAP\"";
         return false;
     }
@@ -117,7 +116,7 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
         return false;
     }
     const int64_t cellCount = int64_t(map.width) * map.height;
-    if (!file.Fits(cellCount, MapCellFixedBytes)) {
+    if (!file.Fits(cellCount, MapCellFixedSize)) {
         error = At(file, std::to_string(map.width) + " x " + std::to_string(map.height) + " cells do not fit");
         return false;
     }
@@ -127,11 +126,11 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
     }
 
     int32_t count = 0;
-    if (!ReadCount(file, MapFloorTileBytes, "floor tile", count, error)) return false;
+    if (!ReadCount(file, MapFloorTileSize, "floor tile", count, error)) return false;
     // The records were counted against what is left: their reads cannot fail.
     map.floorTiles.resize(static_cast<size_t>(count));
     for (FloorSource& tile : map.floorTiles) ReadFloorTile(file, tile);
-    if (!ReadCount(file, MapObjectBytes, "object", count, error)) return false;
+    if (!ReadCount(file, MapObjectSize, "object", count, error)) return false;
     map.objects.resize(static_cast<size_t>(count));
     for (ObjectSource& object : map.objects) ReadObject(file, object);
     return true;
