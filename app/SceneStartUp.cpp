@@ -2,6 +2,8 @@
 // in every frame, centred in the 640 x 480 frame.
 #include "app/Scene.h"
 #include "app/World.h"
+#include "map/MapFile.h"
+#include "sprite/SpriteListFile.h"
 
 namespace {
 constexpr int32_t CentreX = 320;
@@ -12,8 +14,8 @@ bool StartScene()
 {
     // The map turns its sprite ids into registry indices as it loads, so the
     // registry is filled first.
-    if (!Map.sprites.LoadSpriteList("SpriteList.txt")) return false;
-    return Map.LoadMap("test.map");
+    if (!Map.sprites.LoadSpriteList(SpriteListFileName)) return false;
+    return Map.LoadMap(MapFileName);
 }
 
 void DrawScene(SurfaceBuffer surface)

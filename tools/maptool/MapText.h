@@ -2,16 +2,12 @@
 // prints for a map file. The language is documented in docs/map-tool.md.
 #pragma once
 
+#include "sprite/SpriteListFile.h"
 #include "tools/maptool/MapSource.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct SpriteListing {
-    int32_t id = 0;
-    std::string fileName;
-};
 
 struct MapDescription {
     MapSource map;
@@ -23,6 +19,3 @@ bool ParseMapText(const std::string& text, MapDescription& description, std::str
 
 // A description of `map` that ParseMapText reads back to the same map.
 std::string FormatMapText(const MapSource& map);
-
-// The text of "SpriteList.txt" for `sprites`.
-std::string FormatSpriteList(const std::vector<SpriteListing>& sprites);
