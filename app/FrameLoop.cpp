@@ -1,6 +1,6 @@
 #include "app/FrameRateCounter.h"
-#include "app/Scene.h"
-#include "app/Shell.h"
+#include "app/SceneSteps.h"
+#include "app/StartUp.h"
 #include "sprite/FrameTick.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/Shell.h"
+#include "app/StartUp.h"
 
 #include "app/WindowGeometry.h"
 

@@ -3,7 +3,7 @@
 // order they are made: the frame-rate counter, the map, Walker1, Walker2.
 // They are torn down in the reverse order at every exit.
 #include "app/FrameRateCounter.h"
-#include "app/World.h"
+#include "app/ProcessObjects.h"
 
 FrameRateCounter FrameRate;
 TileMap Map;

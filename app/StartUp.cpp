@@ -1,5 +1,5 @@
-#include "app/Scene.h"
-#include "app/Shell.h"
+#include "app/SceneSteps.h"
+#include "app/StartUp.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"

@@ -1,7 +1,7 @@
 // The walkers' joins with the shell: placed once the map is loaded, steered by
 // the keys held in each pass, moved on after FrameTick is sampled.
-#include "app/Scene.h"
-#include "app/World.h"
+#include "app/ProcessObjects.h"
+#include "app/SceneSteps.h"
 
 #include <windows.h>
 

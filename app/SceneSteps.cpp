@@ -1,7 +1,7 @@
 // Scene start-up and map drawing: the registry and the map once, then the map
 // in every frame, centred in the 640 x 480 frame.
-#include "app/Scene.h"
-#include "app/World.h"
+#include "app/ProcessObjects.h"
+#include "app/SceneSteps.h"
 #include "map/MapFile.h"
 #include "sprite/SpriteListFile.h"
 
