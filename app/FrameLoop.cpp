@@ -1,4 +1,6 @@
-#include "app/FrameRateCounter.h"
+#include "app/FrameLoop.h"
+
+#include "app/ProcessObjects.h"
 #include "app/SceneSteps.h"
 #include "app/StartUp.h"
 #include "sprite/FrameTick.h"

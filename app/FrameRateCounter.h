@@ -13,6 +13,3 @@ struct FrameRateCounter {
     // Counts one pass at tick `now`; the pass that closes an interval is counted in it.
     void CountFrame(uint32_t now);
 };
-
-// The one counter of the process (app/ProcessObjects.cpp).
-extern FrameRateCounter FrameRate;

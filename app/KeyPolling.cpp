@@ -1,15 +1,10 @@
-// The walkers' joins with the shell: placed once the map is loaded, steered by
-// the keys held in each pass, moved on after FrameTick is sampled.
+// The keys that steer the walkers, polled once in every pass.
 #include "app/ProcessObjects.h"
 #include "app/SceneSteps.h"
 
 #include <windows.h>
 
 namespace {
-
-constexpr int32_t WalkerSpriteId = 2;
-constexpr int32_t SpawnX = 1;
-constexpr int32_t SpawnY = 1;
 
 struct KeyBinding {
     int virtualKey;
@@ -33,23 +28,9 @@ const KeyBinding KeyBindings[] = {
 
 }  // namespace
 
-void PlaceWalkers()
-{
-    currentMap = &Map;
-    Walker1.followsCamera = true;
-    Walker1.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
-    Walker2.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
-}
-
 void PollKeys()
 {
     for (const KeyBinding& binding : KeyBindings) {
         if (GetKeyState(binding.virtualKey) < 0) binding.walker->RequestStep(binding.direction);
     }
-}
-
-void UpdateWalkers()
-{
-    Walker1.Update();
-    Walker2.Update();
 }

@@ -1,10 +1,11 @@
-#include "app/SceneSteps.h"
 #include "app/StartUp.h"
+
+#include "app/MainWindow.h"
+#include "app/SceneSteps.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"
 
-HWND MainWindow = nullptr;
 GraphicsDevice* MainDevice = nullptr;
 
 namespace {
@@ -29,11 +30,4 @@ bool StartUp()
     if (!StartScene()) return false;
     PlaceWalkers();
     return true;
-}
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
-    MainWindow = CreateMainWindow(instance);
-    if (!StartUp()) return -1;
-    return RunFrameLoop();
 }
