@@ -138,12 +138,9 @@ HRESULT GraphicsDevice::GetSurfaceBuffer(IDirectDrawSurface7* surface, SurfaceBu
     surface->Unlock(nullptr);
     const SurfaceMemory memory{static_cast<uint8_t*>(desc.lpSurface), static_cast<int32_t>(desc.lPitch),
                                static_cast<int32_t>(desc.dwWidth), static_cast<int32_t>(desc.dwHeight)};
-    Rect area = WholeSurface(memory);
-    if (rect) {
-        area = RectFrom(*rect);
-        ClampToSurface(area, memory.width, memory.height);
-        *rect = RectFrom(area);
-    }
+    // The caller's rectangle comes back clamped, as the buffer describes it.
+    const Rect area = rect ? ClampToSurface(RectFrom(*rect), memory.width, memory.height) : WholeSurface(memory);
+    if (rect) *rect = RectFrom(area);
     *buffer = DescribeRect(memory, area, bitsPerPixel);
     return 0;
 }

@@ -15,9 +15,10 @@ struct SurfaceMemory {
     int32_t height;
 };
 
-// Raises left and top to at least 0, lowers right and bottom to at most the
-// surface's width and height. Nothing else: an inverted rectangle stays inverted.
-void ClampToSurface(Rect& rect, int32_t width, int32_t height);
+// Returns `rect` with left and top raised to at least 0, right and bottom
+// lowered to at most the surface's width and height. Nothing else: an inverted
+// rectangle stays inverted.
+Rect ClampToSurface(const Rect& rect, int32_t width, int32_t height);
 
 // The rectangle (0, 0, width, height).
 Rect WholeSurface(const SurfaceMemory& surface);
