@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds the three builds (native, with its ASan+UBSan twin; win64; win32) and
+# Builds the four builds (native, with its ASan+UBSan twin asan; win64; win32) and
 # runs every test of all of them in one CTest run. Installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")"
