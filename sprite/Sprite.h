@@ -53,13 +53,18 @@ struct Sprite {
     int32_t animationCount;
     Animation* animations;  // owned, animationCount entries
 
-    // Sprite file loading (SpriteFile.cpp). The record must be empty. False
-    // when the file cannot be read or breaks the layout; the record is then
-    // empty again. A wrong magic is logged and ends the process.
+    // Sprite file loading (SpriteFile.cpp): loads the file into the record,
+    // which must be empty, with its pixels converted to DisplayDepth. Returns
+    // false when the file cannot be read or breaks the layout, or when no
+    // conversion leads to that depth; the record is then empty again. A wrong
+    // magic is logged and ends the process.
     bool LoadSprite(const char* fileName);
+    // The same, with the pixels converted to `depth` (16 or 32) instead.
+    bool LoadSprite(const char* fileName, uint8_t depth);
     // The same for a file already in memory, read from just after its magic;
-    // nothing is logged. Pixels are converted to DisplayDepth.
+    // nothing is logged.
     bool ReadSprite(BoundedReader& file);
+    bool ReadSprite(BoundedReader& file, uint8_t depth);
     void ResetSprite();
     void FreeSprite();
 

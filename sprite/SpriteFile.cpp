@@ -45,9 +45,10 @@ bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
     return buffer && file.ReadBytes(buffer, static_cast<size_t>(size));
 }
 
-bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
+// `path` converts the file's pixels to the display's; null when there is none
+// for this pair, which fails every frame with pixels.
+bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame)
 {
-    const PixelConversionPath* path = FindPixelConversion(pixelFormat, DisplayDepth);
     if (!path) return false;
     const uint64_t count = uint64_t(frame.width) * frame.height;
     if (!file.Fits(static_cast<int64_t>(count), path->storedBytes)) return false;
@@ -65,7 +66,7 @@ bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
     });
 }
 
-bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, float& duration)
+bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame, float& duration)
 {
     int32_t pixelsPresent = 0;
     const bool fixedFields =
@@ -76,12 +77,12 @@ bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, flo
     if (!fixedFields) return false;
     duration = static_cast<float>(frame.duration);
 
-    if (pixelsPresent != 0 && !ReadPixels(file, pixelFormat, frame)) return false;
+    if (pixelsPresent != 0 && !ReadPixels(file, path, frame)) return false;
     return file.Read(frame.alphaMaskSize) && ReadOwnedBytes(file, frame.alphaMaskSize, frame.alphaMask) &&
            file.Read(frame.extraSize) && ReadOwnedBytes(file, frame.extraSize, frame.extra);
 }
 
-bool ReadAnimation(BoundedReader& file, uint8_t pixelFormat, Animation& animation)
+bool ReadAnimation(BoundedReader& file, const PixelConversionPath* path, Animation& animation)
 {
     int32_t frameCount = 0;
     if (!file.ReadBytes(animation.name, AnimationNameSize) ||
@@ -97,7 +98,7 @@ bool ReadAnimation(BoundedReader& file, uint8_t pixelFormat, Animation& animatio
     animation.timing.frameCount = frameCount;
 
     for (int32_t i = 0; i < frameCount; ++i) {
-        if (!ReadFrame(file, pixelFormat, animation.frames[i], animation.timing.durations[i])) return false;
+        if (!ReadFrame(file, path, animation.frames[i], animation.timing.durations[i])) return false;
     }
     return true;
 }
@@ -120,6 +121,11 @@ bool ReadSpriteMagic(BoundedReader& file)
 
 bool Sprite::LoadSprite(const char* fileName)
 {
+    return LoadSprite(fileName, DisplayDepth);
+}
+
+bool Sprite::LoadSprite(const char* fileName, uint8_t depth)
+{
     std::FILE* file = std::fopen(fileName, "rb");
     if (!file) return false;
     bool wrongMagic = false, loaded = false;
@@ -127,7 +133,7 @@ bool Sprite::LoadSprite(const char* fileName)
     if (SizeOfRest(file, size)) {
         BoundedReader reader(file, size);
         // A file that cannot be read (a directory, say) has no magic to be wrong.
-        if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader);
+        if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader, depth);
         else wrongMagic = !reader.ReadError();
     }
     std::fclose(file);
@@ -138,6 +144,11 @@ bool Sprite::LoadSprite(const char* fileName)
 
 bool Sprite::ReadSprite(BoundedReader& file)
 {
+    return ReadSprite(file, DisplayDepth);
+}
+
+bool Sprite::ReadSprite(BoundedReader& file, uint8_t depth)
+{
     int32_t count = 0;
     bool ok = file.Read(id) && file.Read(pixelFormat) && file.Read(reserved) && file.Read(count) &&
               pixelFormat <= 1 && file.Fits(count, AnimationHeaderSize);
@@ -147,7 +158,8 @@ bool Sprite::ReadSprite(BoundedReader& file)
     }
     if (ok) {
         animationCount = count;
-        for (int32_t i = 0; ok && i < count; ++i) ok = ReadAnimation(file, pixelFormat, animations[i]);
+        const PixelConversionPath* path = FindPixelConversion(pixelFormat, depth);
+        for (int32_t i = 0; ok && i < count; ++i) ok = ReadAnimation(file, path, animations[i]);
     }
     if (!ok) FreeSprite();
     return ok;

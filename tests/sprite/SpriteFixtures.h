@@ -33,12 +33,10 @@ protected:
         std::filesystem::create_directories(scratch);
         for (const auto& entry : std::filesystem::directory_iterator(scratch)) std::filesystem::remove_all(entry.path());
         std::filesystem::current_path(scratch);
-        savedDepth = DisplayDepth;
     }
 
     void TearDown() override
     {
-        DisplayDepth = savedDepth;
         std::filesystem::current_path(home);
         std::error_code ignored;
         std::filesystem::remove_all(scratch, ignored);
@@ -57,7 +55,6 @@ protected:
 
     std::filesystem::path home;
     std::filesystem::path scratch;
-    uint8_t savedDepth = 32;
 };
 
 // A frame of `width` x `height` whose pixels all differ: (row, column) gives
@@ -111,4 +108,11 @@ inline bool ReadFromMemory(Sprite& sprite, const std::vector<uint8_t>& bytes)
 {
     BoundedReader reader(bytes.data(), bytes.size());
     return ReadSpriteMagic(reader) && sprite.ReadSprite(reader);
+}
+
+// The same, with the pixels converted to `depth`.
+inline bool ReadFromMemory(Sprite& sprite, const std::vector<uint8_t>& bytes, uint8_t depth)
+{
+    BoundedReader reader(bytes.data(), bytes.size());
+    return ReadSpriteMagic(reader) && sprite.ReadSprite(reader, depth);
 }

@@ -1,7 +1,6 @@
 #include "tools/spritetool/SpriteContents.h"
 
 #include "base/BoundedReader.h"
-#include "sprite/DisplayDepth.h"
 #include "sprite/SpriteFile.h"
 #include "tools/spritetool/PngImage.h"
 
@@ -77,11 +76,9 @@ bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
         return false;
     }
     BoundedReader reader(file, size);
-    const uint8_t savedDepth = DisplayDepth;
-    DisplayDepth = 32;
+    // Read at 32 bits, so that every pixel comes back as its whole 0xRRGGBB.
     const bool magic = ReadSpriteMagic(reader);
-    const bool read = magic && sprite.ReadSprite(reader);
-    DisplayDepth = savedDepth;
+    const bool read = magic && sprite.ReadSprite(reader, 32);
     std::fclose(file);
     if (reader.ReadError()) {
         error = path + ": cannot be read";
