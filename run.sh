@@ -1,24 +1,39 @@
 #!/bin/bash
 # ./run.sh [--win32] [<world folder>]
+# ./run.sh --web [<port>]
 #
-# Builds everything (the native tools and demo world, the 64-bit and the 32-bit
-# Windows programs), then runs client.exe under Wine on the demo world, or on
-# the world folder you name (e.g. one converted from a Tiled map). With a
-# display it runs there until Escape; without one it walks both characters
-# for a few seconds in a virtual screen and saves screenshots. --win32 runs
-# the 32-bit deliverable (under qemu: slower) instead of the 64-bit build.
-# Installs what is missing first.
+# Builds what the run needs and nothing more (the native content tools and
+# the demo world, and the Windows program: no tests, no benchmarks), then runs
+# client.exe under Wine on the demo world, or on the world folder you name
+# (e.g. one converted from a Tiled map). With a display it runs there until
+# Escape; without one it walks both characters for a few seconds in a virtual
+# screen and saves screenshots. --win32 runs the 32-bit deliverable (under
+# qemu: slower) instead of the 64-bit build.
+# --web builds the web page alone (the native tools and demo world it needs,
+# then the page; no Windows programs, no tests) and serves it on 127.0.0.1,
+# printing its address. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-arch=win64
-if [ "${1:-}" = --win32 ]; then arch=win32; shift; fi
+if [ "${1:-}" = --web ]; then
+    .ci/setup-machine web
+    echo "== build native (the content tools and the demo world)"
+    cmake --preset native >/dev/null
+    cmake --build --preset native --target maptool spritetool demo_world
+    echo "== build web (the page)"
+    cmake --preset web -DCLIENT_HOST_TOOLS="$PWD/build/native" >/dev/null
+    cmake --build --preset web --target page
+    exec /usr/bin/python3 web/serve.py build/web/page ${2:+"$2"}
+fi
+
+arch=win64 group=run
+if [ "${1:-}" = --win32 ]; then arch=win32 group=run-win32; shift; fi
 world="${1:-build/native/demo-world}"
 
-.ci/setup-machine
+.ci/setup-machine "$group"
 
-.ci/build-presets native win64 win32
-echo "== the Windows package: build/win32/client-win32.zip"
+.ci/build-presets native:maptool,spritetool,tmximport,demo_world "$arch":client,client-windowed,wine-launcher \
+    -- -DCLIENT_BUILD_TESTS=OFF -DCLIENT_BUILD_BENCHMARKS=OFF
 
 exec tools/run-world/run-world --shots "screenshots/$(date +%Y%m%d-%H%M%S)" \
     "build/$arch/bin/client.exe" "$world"

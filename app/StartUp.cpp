@@ -5,6 +5,9 @@
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"
+#include "sprite/PixelConversion.h"
+
+#include <cstdio>
 
 GraphicsDevice* MainDevice = nullptr;
 
@@ -12,6 +15,19 @@ namespace {
 constexpr uint16_t FrameWidth = 640;
 constexpr uint16_t FrameHeight = 480;
 constexpr uint8_t FrameBitsPerPixel = 32;
+
+// Names, in one line of debug output, the pixel conversions that sprites of
+// both stored formats get on this processor, as Pixmix does for its kernels:
+// no user sees it, a debugger and the emulated-processor tests do.
+void ReportPixelConversions()
+{
+    const PixelConversionPath* rgb565 = FindPixelConversion(0, DisplayDepth);
+    const PixelConversionPath* bgr888 = FindPixelConversion(1, DisplayDepth);
+    char line[80];
+    std::snprintf(line, sizeof line, "Client pixel conversions: 565=%s 888=%s",
+                  rgb565 ? NameOf(rgb565->isa) : "none", bgr888 ? NameOf(bgr888->isa) : "none");
+    OutputDebugStringA(line);
+}
 }  // namespace
 
 bool StartUp()
@@ -27,6 +43,7 @@ bool StartUp()
     // Create failed without a log line to show for it: there is nothing to draw into.
     if (!MainDevice->drawTarget) return false;
     DisplayDepth = FrameBitsPerPixel;
+    ReportPixelConversions();
     if (!StartScene()) return false;
     PlaceWalkers();
     return true;

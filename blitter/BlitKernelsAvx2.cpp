@@ -12,7 +12,7 @@
 // StackAlignmentTest calls every kernel at every stack alignment.
 #include "blitter/BlitKernels.h"
 
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_AVX2_KERNELS
 #include "blitter/ReferenceRows.h"
 #include "blitter/ScaleChannels.h"
 

@@ -1,7 +1,7 @@
 // The SSE2 kernels: four 32-bit or eight 5-6-5 pixels a step.
 #include "blitter/BlitKernels.h"
 
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_SSE2_KERNELS
 #include "blitter/ReferenceRows.h"
 #include "blitter/ScaleChannels.h"
 

@@ -1,19 +1,21 @@
 #include "blitter/BlitPaths.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #define KERNEL(kernel) kernel, #kernel
 
 const BlitPath BlitPaths[] = {
 // routine               size  mask   needs             kernel
-#if PIXMIX_X86_KERNELS
+#if PIXMIX_AVX2_KERNELS
     {Routine::Blt,        4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Avx2, KERNEL(avx2::key_x888)},
     {Routine::Blt,        2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::NoColorkey, 2,   true,  CpuFeature::Avx2, KERNEL(avx2::blend_565_a8)},
     {Routine::Blt,        2,   false, CpuFeature::Avx2, KERNEL(avx2::key_565)},
-
+#endif
+#if PIXMIX_SSE2_KERNELS
     {Routine::Blt,        4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::NoColorkey, 4,   true,  CpuFeature::Sse2, KERNEL(sse2::blend_x888_a8)},
     {Routine::Blt,        4,   false, CpuFeature::Sse2, KERNEL(sse2::key_x888)},
@@ -45,6 +47,19 @@ const BlitPath& FindPath(Routine routine, int bytesPerPixel, bool masked, const 
 }
 
 const BlitPath* ChosenPaths[8];
+
+const char* DescribeChosenPaths()
+{
+    static char text[8 * 32 + 32];
+    std::strcpy(text, "Pixmix kernels:");
+    for (const BlitPath* path : ChosenPaths) {
+        const char* name = path ? path->name : "none";
+        if (std::strlen(text) + 1 + std::strlen(name) + 1 > sizeof text) break;
+        std::strcat(text, " ");
+        std::strcat(text, name);
+    }
+    return text;
+}
 
 namespace {
 

@@ -36,6 +36,11 @@ inline int PathIndex(Routine routine, int bytesPerPixel, bool masked)
 // CPU when the library was loaded; null until then.
 extern const BlitPath* ChosenPaths[8];
 
+// The kernels of ChosenPaths in PathIndex order, as one line of text for the
+// library to report when it loads, e.g. "Pixmix kernels: avx2::blend_x888_a8
+// ... scalar::copy_565". Returns a buffer of this library's own.
+const char* DescribeChosenPaths();
+
 inline const BlitPath& ChosenPath(Routine routine, int bytesPerPixel, bool masked)
 {
     const BlitPath* path = ChosenPaths[PathIndex(routine, bytesPerPixel, masked)];

@@ -31,6 +31,14 @@ CpuFeatures DetectCpuFeatures()
     features.avx2 = (ebx & bit_AVX2) != 0;
     return features;
 }
+#elif defined(__wasm_simd128__)
+// A module built with SIMD only loads where the browser has SIMD.
+CpuFeatures DetectCpuFeatures()
+{
+    CpuFeatures features;
+    features.sse2 = true;
+    return features;
+}
 #else
 CpuFeatures DetectCpuFeatures()
 {

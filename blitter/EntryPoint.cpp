@@ -2,7 +2,12 @@
 // DllMain on load, unload and thread start and end: each call refills the
 // table with the same bytes, whatever the reason, and reports success. On
 // Linux a load-time constructor does the same for libPixmix.so.
+//
+// On load the Windows library also names the kernels it chose for this
+// processor in one line of debug output: no user sees it, a debugger does,
+// and so do the tests that run the program on emulated processors.
 #include "blitter/BlendTable.h"
+#include "blitter/BlitPaths.h"
 
 #if defined(_WIN32)
 // DllMain's own signature, BOOL WINAPI (HINSTANCE, DWORD, LPVOID), spelled in
@@ -16,10 +21,13 @@
 #endif
 
 extern "C" int PIXMIX_WINAPI DllMain(void* module, unsigned long reason, void* reserved);
+extern "C" __declspec(dllimport) void PIXMIX_WINAPI OutputDebugStringA(const char* text);
 
-extern "C" int PIXMIX_WINAPI DllMain(void*, unsigned long, void*)
+extern "C" int PIXMIX_WINAPI DllMain(void*, unsigned long reason, void*)
 {
     FillBlendTable();
+    const unsigned long processAttach = 1;  // DLL_PROCESS_ATTACH
+    if (reason == processAttach) OutputDebugStringA(DescribeChosenPaths());
     return 1;  // TRUE
 }
 #else

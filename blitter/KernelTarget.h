@@ -10,6 +10,19 @@
 #define PIXMIX_X86_KERNELS 0
 #endif
 
+// A WebAssembly module built with SIMD (-msse2 -msimd128) runs the SSE2
+// kernels through the compiler's SSE2 headers; it has no AVX2. A module is
+// built for one instruction set as a whole, so there is nothing to choose at
+// run time: the page loads the SIMD module only where the browser has SIMD.
+#if !defined(PIXMIX_REFERENCE_ONLY) && defined(__wasm_simd128__) && defined(__SSE2__)
+#define PIXMIX_WASM_SIMD_KERNELS 1
+#else
+#define PIXMIX_WASM_SIMD_KERNELS 0
+#endif
+
+#define PIXMIX_SSE2_KERNELS (PIXMIX_X86_KERNELS || PIXMIX_WASM_SIMD_KERNELS)
+#define PIXMIX_AVX2_KERNELS PIXMIX_X86_KERNELS
+
 #if defined(__i386__)
 // A 32-bit caller may keep only 4-byte stack alignment (Windows does), while
 // SSE2 arithmetic on a spilled register needs 16: kernels realign on entry.
@@ -18,7 +31,11 @@
 #define PIXMIX_KERNEL_ENTRY
 #endif
 
+#if PIXMIX_X86_KERNELS
 #define PIXMIX_SSE2 __attribute__((target("sse2")))
+#else
+#define PIXMIX_SSE2  // the whole module is built for its instruction set
+#endif
 #define PIXMIX_AVX2 __attribute__((target("avx2")))
 // A row's few pixels outside its vector steps go through functions kept out
 // of line (ReferenceRows.h, the kernels' tails): see BlitKernels.h.

@@ -6,6 +6,11 @@ if(WIN32)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    # The win32 thread model's libstdc++ has no std::mutex, of which GoogleTest
+    # makes its Notification: tests/gtest-win32 gives it one without, through
+    # GoogleTest's own hook, its custom port header (included with quotes, so
+    # an -iquote folder is searched before GoogleTest's own).
+    target_compile_options(gtest PUBLIC -iquote ${PROJECT_SOURCE_DIR}/tests/gtest-win32)
 else()
     find_package(GTest REQUIRED)
 endif()

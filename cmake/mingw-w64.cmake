@@ -1,12 +1,14 @@
 # What both Windows toolchains share; each sets MINGW_TRIPLE, the processor
 # and its Wine first.
 #
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model
-# of g++ 12 lacks. Everything links statically (see CompilerSettings.cmake),
-# so no winpthread DLL is needed.
+# The win32 thread model: the posix one links winpthreads in, which imports
+# functions that Windows 2000 and XP lack (GetTickCount64, the vectored
+# exception handlers). Its libstdc++ has no std::mutex, out of which GoogleTest
+# makes one class; cmake/Testing.cmake gives it that class without. The
+# program has one thread anyway.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER  ${MINGW_TRIPLE}-windres)
 set(CMAKE_DLLTOOL      ${MINGW_TRIPLE}-dlltool)
 set(CMAKE_OBJDUMP      ${MINGW_TRIPLE}-objdump)

@@ -138,6 +138,9 @@ void bgr888_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
 // Whether the processor we run on can execute `isa`; asked once.
 bool ProcessorHas(ConversionIsa isa);
 
+// The instruction set's name for reports: "plain", "SSE2", "SSSE3" or "AVX2".
+const char* NameOf(ConversionIsa isa);
+
 struct PixelConversionPath {
     uint8_t storedFormat;  // the sprite file's pixelFormat
     uint8_t depth;         // DisplayDepth

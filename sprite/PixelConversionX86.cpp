@@ -155,3 +155,14 @@ bool ProcessorHas(ConversionIsa isa)
 }
 
 #endif
+
+const char* NameOf(ConversionIsa isa)
+{
+    switch (isa) {
+    case ConversionIsa::Plain: return "plain";
+    case ConversionIsa::Sse2: return "SSE2";
+    case ConversionIsa::Ssse3: return "SSSE3";
+    case ConversionIsa::Avx2: return "AVX2";
+    }
+    return "?";
+}

@@ -49,3 +49,28 @@ press() {
 without_rate() {
     convert "$1" -fill black -draw "rectangle $rate_box" "$2"
 }
+
+# expect_picture <expected.png> [<crop>]: screenshots (cropped to WxH+X+Y when
+# given) until one shows the rate text (pure red) and matches the expected
+# picture outside the rate; the frames before the first full one may differ.
+expect_picture() {
+    local expected="$1" crop="${2:-}" end=$((SECONDS + deadline)) reds differ="unknown"
+    without_rate "$expected" "$scratch/expected-masked.png"
+    while [ $SECONDS -lt $end ]; do
+        import -window root "$scratch/shot.png" 2>/dev/null
+        [ -n "$crop" ] && convert "$scratch/shot.png" -crop "$crop" +repage "$scratch/shot.png" 2>/dev/null
+        reds="$(convert "$scratch/shot.png" -fill black +opaque '#FF0000' -format '%[fx:round(mean.r*w*h)]' info: 2>/dev/null)"
+        if [ "${reds:-0}" -gt 0 ]; then
+            without_rate "$scratch/shot.png" "$scratch/shot-masked.png"
+            differ="$(compare -metric AE "$scratch/shot-masked.png" "$scratch/expected-masked.png" null: 2>&1)"
+            [ "$differ" = 0 ] && return 0
+        fi
+        sleep 0.5
+    done
+    if [ -n "${keep:-}" ]; then
+        mkdir -p "$keep"
+        cp "$scratch/shot.png" "$keep/${arch:-}-screen.png"
+        cp "$expected" "$keep/${arch:-}-expected.png"
+    fi
+    fail "the screen differs from the native picture in $differ pixels${keep:+ (pictures in $keep)}"
+}

@@ -97,15 +97,18 @@ wine_launcher_code() {
 }
 
 # wine_program_start <dir> <exe> [<runner> ...]: starts <exe> from <dir> through
-# wine-launcher.exe (which must lie beside it), in the prefix of wine_prefix_new;
-# a runner (setpriv, say) goes before the Wine loader. Sets WINE_PROGRAM_PID.
+# wine-launcher.exe (beside it, or the one WINE_RUN_LAUNCHER names), in the
+# prefix of wine_prefix_new; a runner (setpriv, say) goes before the Wine
+# loader. Wine's own messages go to WINE_PROGRAM_ERR (default: nowhere).
+# Sets WINE_PROGRAM_PID.
 wine_program_start() {
-    local dir="$1" exe="$2" bin
+    local dir="$1" exe="$2" bin launcher
     shift 2
     bin="$(cd "$(dirname "$exe")" && pwd)"
+    launcher="${WINE_RUN_LAUNCHER:-$bin/wine-launcher.exe}"
     WINE_PROGRAM_OUT="$(mktemp "${TMPDIR:-/tmp}/client-launcher.XXXXXX")"
-    (cd "$dir" && exec "$@" "$(wine_loader "$WINE_ENV_ARCH")" "$bin/wine-launcher.exe" \
-        "Z:$(echo "$bin/$(basename "$exe")" | tr / '\\')" > "$WINE_PROGRAM_OUT" 2>/dev/null) &
+    (cd "$dir" && exec "$@" "$(wine_loader "$WINE_ENV_ARCH")" "$launcher" \
+        "Z:$(echo "$bin/$(basename "$exe")" | tr / '\\')" > "$WINE_PROGRAM_OUT" 2>"${WINE_PROGRAM_ERR:-/dev/null}") &
     WINE_PROGRAM_PID=$!
 }
 

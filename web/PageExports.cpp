@@ -1,0 +1,125 @@
+// What the page's script calls: open a world laid out in the module's file
+// system, run one pass of the frame loop, hand over the frame and the texts
+// to show. Every call returns at once; the script drives the loop, one pass
+// per animation frame of the browser, or one per call when a test holds the
+// clock.
+#include "map/ErrorBox.h"
+#include "web/PageErrLog.h"
+#include "web/PageWorld.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+std::unique_ptr<PageWorld> world;
+uint8_t keysDown[256];
+uint8_t rgba[PageFrameWidth * PageFrameHeight * 4];
+char message[512];
+char rateText[256];
+
+bool clockHeld = false;
+uint32_t heldTick = 0;
+
+uint32_t PageTick()
+{
+    if (clockHeld) return heldTick;
+    return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now()));
+}
+
+void KeepBoxText(const char* text, const char*)
+{
+    std::snprintf(message, sizeof message, "%s", text);
+}
+
+// 0x00RRGGBB words to the canvas's red, green, blue, alpha bytes.
+void CopyFrameToRgba()
+{
+    const std::vector<uint32_t>& frame = world->Frame();
+    uint8_t* out = rgba;
+    for (const uint32_t pixel : frame) {
+        out[0] = static_cast<uint8_t>(pixel >> 16);
+        out[1] = static_cast<uint8_t>(pixel >> 8);
+        out[2] = static_cast<uint8_t>(pixel);
+        out[3] = 255;
+        out += 4;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// Opens the world in `folder` and draws nothing yet. Returns 1 when it runs;
+// 0 when it cannot start, with the map loader's message, if it showed one,
+// in page_message (empty otherwise).
+EMSCRIPTEN_KEEPALIVE int page_open(const char* folder)
+{
+    world.reset();
+    ClearPageErrLog();
+    message[0] = '\0';
+    SetErrorBoxHandler(KeepBoxText);
+    if (chdir(folder) != 0) return 0;
+    world = std::make_unique<PageWorld>();
+    if (world->Start()) return 1;
+    world.reset();
+    return 0;
+}
+
+// The key states the pass polls, one byte per virtual-key code; the script
+// writes them as keys go down and up.
+EMSCRIPTEN_KEEPALIVE uint8_t* page_keys()
+{
+    return keysDown;
+}
+
+// One pass. With `holdClock` non-zero both clock readings of the pass are
+// `tick`, otherwise the browser's millisecond clock. Returns 1 while the
+// world runs; 0 once it has stopped, after ErrLog, whose line is then in
+// page_message; the frame of that pass is not shown.
+EMSCRIPTEN_KEEPALIVE int page_pass(int holdClock, uint32_t tick)
+{
+    if (!world) return 0;
+    clockHeld = holdClock != 0;
+    heldTick = tick;
+    world->Pass(keysDown, PageTick);
+    if (const char* line = PageErrLogLine()) {
+        std::snprintf(message, sizeof message, "%s", line);
+        world.reset();
+        return 0;
+    }
+    CopyFrameToRgba();
+    std::snprintf(rateText, sizeof rateText, "%.2f", world->Rate());
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const uint8_t* page_frame()
+{
+    return rgba;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_rate_text()
+{
+    return rateText;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_message()
+{
+    return message;
+}
+
+// Mean microseconds of `repetitions` frames drawn as a pass draws them
+// (clear, then DrawMap), with the walkers and the camera where they are.
+// 0 when no world runs.
+EMSCRIPTEN_KEEPALIVE double page_measure_frame(int repetitions)
+{
+    if (!world || repetitions <= 0) return 0.0;
+    const double start = emscripten_get_now();
+    for (int i = 0; i < repetitions; ++i) world->DrawFrame();
+    return (emscripten_get_now() - start) * 1000.0 / repetitions;
+}
+
+}  // extern "C"

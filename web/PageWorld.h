@@ -1,0 +1,57 @@
+// One world as the page runs it: the program's start-up and the program's
+// pass of the frame loop, without Windows. The objects are the program's
+// process-lifetime objects, in the same order of construction (the frame-rate
+// counter, the map with its registry, Walker1, Walker2) and torn down in the
+// reverse order when the world is closed. The frame is a 640 x 480 x 32
+// surface in memory; the page presents it and writes the frame rate over it.
+#pragma once
+
+#include "app/FrameRateCounter.h"
+#include "blitter/Pixmix.h"
+#include "map/TileMap.h"
+#include "map/Walker.h"
+
+#include <cstdint>
+#include <vector>
+
+constexpr int32_t PageFrameWidth = 640;
+constexpr int32_t PageFrameHeight = 480;
+
+// Milliseconds, as GetTickCount gives them; read twice in every pass.
+using PageClock = uint32_t (*)();
+
+class PageWorld {
+public:
+    PageWorld();
+    PageWorld(const PageWorld&) = delete;
+    PageWorld& operator=(const PageWorld&) = delete;
+
+    // Loads "SpriteList.txt", then "test.map", from the working directory and
+    // places both walkers on cell (1, 1), as the program starts. Returns false
+    // when either file cannot be loaded (the map loader has shown its message
+    // for a wrong one); the world must not be run then.
+    bool Start();
+
+    // One pass of the frame loop: the keys held (`keysDown`, one byte per
+    // virtual-key code, non-zero when down) become step requests in the
+    // program's polling order, FrameTick is read from `clock`, the walkers
+    // move on, the frame is counted at a second reading, and the frame is
+    // cleared to black and drawn with DrawMap at its centre.
+    void Pass(const uint8_t keysDown[256], PageClock clock);
+
+    // Clears the frame and draws the map into it, the drawing part of a pass.
+    void DrawFrame();
+
+    // The frame's pixels, rows top first, each 0x00RRGGBB.
+    const std::vector<uint32_t>& Frame() const { return frame; }
+    // The frame rate as the program prints it ("%.2f").
+    double Rate() const { return frameRate.rate; }
+
+private:
+    FrameRateCounter frameRate;
+    TileMap map;
+    Walker walker1;  // arrow keys; the view follows it
+    Walker walker2;  // W, A, S, D
+    std::vector<uint32_t> frame;
+    SurfaceBuffer surface;
+};
