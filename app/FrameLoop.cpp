@@ -18,7 +18,8 @@ constexpr COLORREF Red = 255;
 constexpr int32_t RateX = 50;
 constexpr int32_t RateY = 50;
 
-// Takes at most one message; false once WM_QUIT has arrived, its code in `exitCode`.
+// Takes and dispatches at most one waiting message. Returns false once
+// WM_QUIT has arrived, with its code in `exitCode`.
 bool TakeMessage(int& exitCode)
 {
     MSG message;
@@ -32,6 +33,8 @@ bool TakeMessage(int& exitCode)
     return true;
 }
 
+// Clears the draw surface, draws the scene and the frame rate into it, and
+// presents it.
 void DrawFrame()
 {
     GraphicsDevice& device = *MainDevice;

@@ -22,9 +22,10 @@
 #include <cstdio>
 #include <cstring>
 
-// The bytes from the current position of `file` to its end, as the file
-// system reports them; false when it cannot tell (a pipe, a file too large
-// for this platform's file positions). The position is left where it was.
+// Finds how many bytes lie between the current position of `file` and its
+// end, as the file system reports them, and leaves the position where it was.
+// Returns false when the file system cannot tell (for a pipe, or a file too
+// large for this platform's file positions).
 inline bool SizeOfRest(std::FILE* file, size_t& size)
 {
     const long start = std::ftell(file);
@@ -39,27 +40,30 @@ class BoundedReader {
 public:
     static constexpr size_t WindowSize = 1024 * 1024;
 
-    // `size` bytes at `data`.
+    // Reads the `size` bytes at `data`, which must outlive the reader.
     BoundedReader(const uint8_t* data, size_t size) : next(data), end(data + size), remaining(size), totalSize(size) {}
 
-    // The rest of an open file, from its current position: `size` bytes, as
-    // the file system reports them. A file that delivers fewer fails the read
-    // that misses them. The file stays open; the caller closes it.
+    // Reads the rest of an open file from its current position, `size` bytes
+    // as the file system reports them. If the file delivers fewer, the read
+    // that needs the missing bytes fails. The caller closes the file.
     BoundedReader(std::FILE* file, size_t size) : remaining(size), totalSize(size), source(file) {}
 
     ~BoundedReader() { delete[] window; }
     BoundedReader(const BoundedReader&) = delete;
     BoundedReader& operator=(const BoundedReader&) = delete;
 
+    // Returns how many bytes are left to read.
     size_t Remaining() const { return remaining; }
-    // Bytes consumed so far: where the next read starts in the file.
+    // Returns how many bytes have been read so far, which is where the next
+    // read starts in the file.
     size_t Offset() const { return totalSize - untrusted - remaining; }
     bool AtEnd() const { return remaining == 0; }
-    // A read failed because the file could not be read, not because it ended.
+    // Returns true when a read failed because the file could not be read,
+    // rather than because it ended.
     bool ReadError() const { return readError; }
 
-    // Whether `count` items of `itemSize` bytes each could still be read.
-    // Negative counts never fit.
+    // Checks whether `count` items of `itemSize` bytes each are still left to
+    // read. Returns false for a negative count.
     bool Fits(int64_t count, size_t itemSize) const
     {
         if (count < 0) return false;
@@ -67,8 +71,9 @@ public:
         return static_cast<uint64_t>(count) <= remaining / itemSize;
     }
 
-    // The next `size` bytes (at most WindowSize from a file), consumed, or
-    // null when fewer are left.
+    // Reads the next `size` bytes (at most WindowSize from a file) in place.
+    // Returns where they lie, valid until the next read, or null when fewer
+    // are left.
     const uint8_t* Take(size_t size)
     {
         if (size > remaining || !Available(size)) return nullptr;
@@ -77,10 +82,12 @@ public:
         return bytes;
     }
 
-    // The bytes at hand, not consumed: at least `least` (at most WindowSize),
-    // or null when fewer are left. `held` tells how many lie in memory from
-    // there: all that are left of bytes in memory, what the window holds of a
-    // file. A loader decodes what it can from them, then skips that much.
+    // Looks at the next bytes without reading them, so that a loader can
+    // decode many records straight from memory and then Skip() what it used.
+    // Makes at least `least` bytes (at most WindowSize) available and sets
+    // `held` to how many lie in memory from the returned address: for bytes in
+    // memory, all that are left; for a file, what its window holds now.
+    // Returns null when fewer than `least` bytes are left.
     const uint8_t* Peek(size_t least, size_t& held)
     {
         if (least > remaining || !Available(least)) return nullptr;
@@ -88,9 +95,11 @@ public:
         return next;
     }
 
-    // `count` items of `itemSize` bytes (at most WindowSize), handed to
-    // `sink(items, itemCount)` in pieces of whole items as the window holds
-    // them: one piece when the bytes are in memory.
+    // Reads `count` items of `itemSize` bytes each (at most WindowSize) and
+    // hands them to `sink(items, itemCount)` in pieces of whole items, as many
+    // as the window holds at a time; bytes in memory come in one piece.
+    // Returns false, before calling the sink, when the items do not all fit in
+    // what is left, and later if a file ends early.
     template <typename Sink>
     bool ReadInPieces(size_t count, size_t itemSize, Sink&& sink)
     {
@@ -106,9 +115,11 @@ public:
         return true;
     }
 
+    // Copies the next `size` bytes to `destination`. Returns false when fewer
+    // are left.
     bool ReadBytes(void* destination, size_t size)
     {
-        if (size <= Held()) {  // all at hand: the common case of a short read
+        if (size <= Held()) {  // a short read, whose bytes are already in memory
             if (size) std::memcpy(destination, next, size);
             Consume(size);
             return true;
@@ -120,6 +131,7 @@ public:
         });
     }
 
+    // Passes over the next `size` bytes. Returns false when fewer are left.
     bool Skip(size_t size)
     {
         if (size <= Held()) {
@@ -129,6 +141,8 @@ public:
         return ReadInPieces(size, 1, [](const uint8_t*, size_t) {});
     }
 
+    // Each reads one field into `value`. Returns false, leaving `value` as it
+    // was, when the field's bytes are not all left.
     bool Read(uint8_t& value) { return ReadField<uint8_t, Unsigned8>(value); }
     bool Read(uint16_t& value) { return ReadField<uint16_t, LittleEndian16>(value); }
     bool Read(uint32_t& value) { return ReadField<uint32_t, LittleEndian32>(value); }
@@ -138,7 +152,8 @@ public:
     bool ReadBigEndian(uint16_t& value) { return ReadField<uint16_t, BigEndian16>(value); }
 
 private:
-    // Bytes in memory from `next` on; never more than are left.
+    // Returns how many bytes lie in memory from `next` on, never more than
+    // are left.
     size_t Held() const { return static_cast<size_t>(end - next); }
 
     void Consume(size_t size)
@@ -147,8 +162,10 @@ private:
         remaining -= size;
     }
 
-    // Makes `size` bytes (no more than are left) lie at `next`, reading from
-    // the file when they are not in the window yet.
+    // Makes `size` bytes (no more than are left) lie in memory at `next`,
+    // reading from the file when the window does not hold them yet. Returns
+    // false when the file delivers fewer; from then on the reader trusts
+    // nothing more of the file.
     bool Available(size_t size)
     {
         const size_t held = static_cast<size_t>(end - next);
@@ -181,10 +198,10 @@ private:
         return true;
     }
 
-    const uint8_t* next = nullptr;  // the bytes at hand: in memory, or in the window
-    const uint8_t* end = nullptr;
-    size_t remaining;               // bytes of the file not consumed yet
-    size_t totalSize;               // of the whole file
+    const uint8_t* next = nullptr;  // the next byte to read, in memory or in the window
+    const uint8_t* end = nullptr;   // the end of the bytes in memory from `next`
+    size_t remaining;               // bytes of the file not read yet
+    size_t totalSize;               // bytes of the whole file
     size_t untrusted = 0;           // bytes given up on when the file ended early
     std::FILE* source = nullptr;
     uint8_t* window = nullptr;

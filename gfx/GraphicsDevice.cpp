@@ -19,8 +19,8 @@ RECT RectFrom(const Rect& rect)
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-// Width and height of a surface; 0 x 0 when it cannot be described, which
-// clips every copy to nothing.
+// Finds the width and height of a surface; 0 x 0 when it cannot be described,
+// which clips every copy to nothing.
 void SurfaceSize(IDirectDrawSurface7* surface, int32_t& surfaceWidth, int32_t& surfaceHeight)
 {
     DDSURFACEDESC2 desc = EmptySurfaceDesc();
@@ -119,8 +119,8 @@ HRESULT GraphicsDevice::BltFast(IDirectDrawSurface7* destination, IDirectDrawSur
     const Rect part = sourceRect ? RectFrom(*sourceRect) : Rect{};
     const BltFastClip clip = ClipBltFast(x, y, sourceRect ? &part : nullptr, sourceWidth, sourceHeight,
                                          destinationWidth, destinationHeight);
-    // Nothing lands on the destination: the platform would refuse the empty
-    // rectangle, and that refusal must not end the program.
+    // When nothing lands on the destination, the platform would refuse the
+    // empty rectangle, and that refusal must not end the program.
     if (clip.empty) return 0;
     RECT clipped = RectFrom(clip.source);
     const HRESULT result = destination->BltFast(clip.x, clip.y, source, &clipped, flags);

@@ -20,8 +20,9 @@ struct SurfaceMemory {
 // rectangle stays inverted.
 Rect ClampToSurface(const Rect& rect, int32_t width, int32_t height);
 
-// The rectangle (0, 0, width, height).
+// Returns the rectangle of the whole surface, (0, 0, width, height).
 Rect WholeSurface(const SurfaceMemory& surface);
 
-// The buffer of `rect`, whose pixels have `bitsPerPixel` bits.
+// Returns the SurfaceBuffer of `rect` of the surface, whose pixels have
+// `bitsPerPixel` bits.
 SurfaceBuffer DescribeRect(const SurfaceMemory& surface, const Rect& rect, uint8_t bitsPerPixel);

@@ -27,7 +27,8 @@
 
 namespace {
 
-// What a load has read so far; released unless it is handed to the map.
+// What a load has read so far. It is released when the load fails, and handed
+// to the map when it succeeds.
 struct MapContents {
     int32_t headerValue = 0;
     uint16_t width = 0;
@@ -46,21 +47,23 @@ struct MapContents {
 
 bool ReadMagic(BoundedReader& file)
 {
-    // Read into a zeroed buffer and compared with the terminator: a file
-    // shorter than the magic is wrong as well.
+    // The buffer starts zeroed and is compared including its terminator, so a
+    // file shorter than the magic fails the comparison as a wrong magic does.
     char magic[MapMagicSize + 1] = {};
     file.ReadBytes(magic, MapMagicSize);
     return std::memcmp(magic, MapMagic, sizeof magic) == 0;
 }
 
-// The name field holds at most 32 characters; a field without a NUL is cut there.
+// Copies an animation name field. The field holds at most 32 characters and a
+// NUL; a field without a NUL is cut after 32 characters.
 void CopyName(const uint8_t* field, AnimationName& name)
 {
     std::memcpy(name, field, AnimationNameSize);
     name[AnimationNameSize - 1] = '\0';
 }
 
-// A cell's fixed part: blocked u8 | value i16 | dataLength i32.
+// Decodes the fixed part of a cell (blocked u8 | value i16 | dataLength i32);
+// its data is read apart.
 void DecodeCell(const uint8_t* fixed, MapCell& cell)
 {
     cell.blocked = fixed[0];
@@ -76,10 +79,14 @@ bool ReadCellData(BoundedReader& file, CellDataStore& cellData, MapCell& cell)
     return cell.data && file.ReadBytes(cell.data, static_cast<size_t>(cell.dataLength));
 }
 
-// Cells are decoded in runs straight from the bytes at hand, one bounds check
-// per run. A cell with data ends a run: data that lies at hand is copied from
-// there and the next run goes on; data beyond it (or of a negative length) is
-// read through the reader, with every check.
+// Reads one row of cells. Returns false when the file ends inside it or a
+// cell's data cannot be had.
+//
+// For speed the cells are decoded in runs straight from the bytes the reader
+// holds in memory, with one bounds check per run. A cell with data ends a run.
+// If its data lies in memory too, it is copied from there and the next run
+// starts after it; if not (or if its length is negative), the data is read
+// through the reader, which checks it as every read.
 bool ReadRow(BoundedReader& file, CellDataStore& cellData, MapCell* cells, uint16_t width)
 {
     size_t x = 0;
@@ -132,9 +139,9 @@ bool ReadCells(BoundedReader& file, MapContents& map)
     return true;
 }
 
-// Sprite ids to registry indices. Neighbouring records mostly name the same
-// sprite, and the registry does not change while the map loads, so the last
-// answer is kept.
+// Turns sprite ids into registry indices. Neighbouring records mostly name
+// the same sprite, and the registry does not change while the map loads, so
+// the last answer is kept and reused.
 class SpriteIndices {
 public:
     explicit SpriteIndices(const SpriteRegistry& registry) : sprites(registry) {}
@@ -156,7 +163,9 @@ private:
     int32_t lastIndex = -1;
 };
 
-// A count of 0 or less means none; a larger one must fit in what is left.
+// Reads the count of the records that follow. A count of 0 or less means
+// none. Returns false when the count cannot be read or more records are
+// counted than the rest of the file could hold.
 bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
 {
     if (!file.Read(count)) return false;
@@ -164,6 +173,7 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
     return file.Fits(count, recordBytes);
 }
 
+// Decodes a floor tile record:
 // x y z i16 | sprite id i32 | animationName char[33] | direction i32
 void DecodeFloorTile(const uint8_t* record, SpriteIndices& sprites, FloorTile& tile)
 {
@@ -191,6 +201,7 @@ bool ReadFloorTiles(BoundedReader& file, SpriteIndices& sprites, MapContents& ma
                              });
 }
 
+// Decodes an object record:
 // x0 y0 x1 y1 z i16 | sprite id i32 | animationName char[33] | direction i32
 SceneObject DecodeObject(const uint8_t* record, SpriteIndices& sprites)
 {
@@ -215,8 +226,8 @@ bool TileMap::LoadMap(const char* fileName)
     if (!file) return false;
     bool loaded = false;
     size_t size = 0;
-    // Read through the reader's window: the bytes are decoded while they are
-    // still in the cache, and a large map is never held whole.
+    // The file is read through the reader's window, so the bytes are decoded
+    // while they are still in the cache and a large map is never held whole.
     if (SizeOfRest(file, size)) {
         BoundedReader reader(file, size);
         loaded = ReadMap(reader);
@@ -234,15 +245,18 @@ bool TileMap::ReadMap(BoundedReader& file)
                        file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
                        ReadCount(file, MapObjectSize, objectCount);
     if (!whole) {
-        // A file that cannot be read at all (a directory, say) is no wrong map file.
+        // A file that cannot be read at all (a directory, say) is not a wrong
+        // map file, so it shows no box.
         if (!file.ReadError()) ShowErrorBox("Wrong map file.", "Error");
         return false;
     }
 
-    // Everything left fits now: the objects cannot fail half-way. A map loaded
-    // before (never, in the program) gives way, except its scene objects.
+    // The object count has been checked against what is left, so reading the
+    // objects cannot fail half-way. From here on the new map replaces the old
+    // one (the program never loads a second map), except that scene objects
+    // already in the list stay.
     ReleaseRows(rows, height);
-    cellData.Swap(map.cellData);  // the old cells' data goes with `map`
+    cellData.Swap(map.cellData);  // the old cells' data is released with `map`
     delete[] floorTiles;
     headerValue = map.headerValue;
     width = map.width;
@@ -252,8 +266,8 @@ bool TileMap::ReadMap(BoundedReader& file)
     floorTiles = map.floorTiles;
     map.rows = nullptr;
     map.floorTiles = nullptr;
-    // The file's order is the drawing order. A file that ends early after all
-    // (shorter than the file system said) keeps the objects read so far.
+    // The file's order is the drawing order. If the file ends early after all
+    // (it was shorter than the file system said), the objects read so far stay.
     file.ReadInPieces(static_cast<size_t>(objectCount), MapObjectSize, [&](const uint8_t* records, size_t count) {
         for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * MapObjectSize, spriteIndices));
     });

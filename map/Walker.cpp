@@ -20,8 +20,9 @@ bool IsDirection(int32_t direction)
     return direction >= 0 && direction < 8;
 }
 
-// Whether a step that way would have frames to play. Looks only at a sprite
-// that is already loaded, so asking neither loads it nor counts as a use.
+// Returns whether a step in `direction` would have walk frames to play. It
+// looks only at a sprite that is already loaded, so asking neither loads the
+// sprite nor counts as a use.
 bool CanWalk(const TileMap& map, const SceneObject& object, int32_t direction)
 {
     const int index = object.spriteIndex;
@@ -54,8 +55,8 @@ void Walker::Spawn(TileMap& onMap, int32_t spriteId, int32_t x, int32_t y, int32
 }
 
 // A step only starts when it can end: without walk frames for that direction
-// the cursor would never report the end of the animation and the walker would
-// stay stepping for good. Such a request only turns the walker.
+// the cursor would never report the end of the animation, and the walker
+// would stay stepping for good. Such a request only turns the walker.
 void Walker::RequestStep(int32_t newDirection)
 {
     if (stepping) return;

@@ -27,7 +27,12 @@ public:
     void Spawn(TileMap& map, int32_t spriteId, int32_t x, int32_t y, int32_t z);
     // The same on currentMap.
     void Spawn(int32_t spriteId, int32_t x, int32_t y, int32_t z) { Spawn(*currentMap, spriteId, x, y, z); }
+    // Turns the walker to `direction` and, when it is not stepping already,
+    // starts a step that way if the cell there is walkable and the sprite has
+    // walk frames for that direction.
     void RequestStep(int32_t direction);
+    // Advances the walk animation; when a step's animation has ended, moves the
+    // walker one cell and, for the walker the view follows, the camera with it.
     void Update();
 
     int32_t direction = 0;

@@ -7,14 +7,16 @@
 
 namespace {
 
-// The part of the frame that `clip` (frame coordinates) leaves, or the whole
-// frame without one; empty when the clip leaves nothing.
+// Returns the part of the frame that `clip` (in frame coordinates) leaves, or
+// the whole frame without a clip; empty when the clip leaves nothing.
 Rect ClippedFrame(const SpriteFrame& frame, const Rect* clip)
 {
     const Rect whole{0, 0, frame.width, frame.height};
     return clip ? clip->Intersected(whole) : whole;
 }
 
+// Returns whether the frame holds the pixels it promises: `pixelCount` pixels
+// of `bytesPerPixel` bytes each.
 bool HasPixelsFor(const SpriteFrame& frame, int64_t pixelCount, int bytesPerPixel)
 {
     return frame.pixels && bytesPerPixel > 0 && frame.pixelBytes >= pixelCount * bytesPerPixel;
@@ -76,9 +78,9 @@ bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x
 
 namespace {
 
-// Without a clip rectangle: whether the whole frame lies off the surface, as
-// PlaceFrame would find. Most frames of a map do: they leave before the blit
-// is set up.
+// Returns whether a frame drawn without a clip rectangle lies wholly off the
+// surface, as PlaceFrame would find. Most frames of a map do, and this lets
+// them leave before the blit is set up.
 inline bool WhollyOffSurface(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y)
 {
     const int64_t left = int64_t(x) + frame.offsetX - frame.anchorX;

@@ -72,9 +72,10 @@ struct Sprite {
     int FindAnimation(const char* animationName, int32_t direction) const;
     const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction,
                                        AnimationCursor* cursor) const;
-    // What GetCurrentFrame does once the animation is found (`index`, -1 for
-    // none): its first frame without a cursor, else the cursor's, binding the
-    // cursor first when it asks for that.
+    // Returns the frame to show of the animation at `index`, as GetCurrentFrame
+    // does once it has found it: the first frame without a cursor, else the
+    // cursor's, binding the cursor to the animation first when it asks for
+    // that. Returns null for an index of -1 and for an animation without frames.
     const SpriteFrame* FrameToShow(int index, AnimationCursor* cursor) const
     {
         if (index < 0) return nullptr;
@@ -89,7 +90,10 @@ struct Sprite {
         return &animation.frames[frameIndex];
     }
 
-    // Frame drawing (DrawSprite.cpp): places, clips and blits the current frame.
+    // Frame drawing (DrawSprite.cpp): draws the current frame of the animation
+    // onto `target`, placed at (x, y), clipped and blitted. Returns false only
+    // when there is no frame to show; a frame that lies off the surface draws
+    // nothing and returns true.
     bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
                     int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const;
     // The same, with the animation's search remembered in `memo` (AnimationMemo.h).

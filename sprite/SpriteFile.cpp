@@ -29,6 +29,8 @@
 
 namespace {
 
+// Allocates `count` zeroed records. Returns null for a count of 0, and when
+// the memory cannot be had.
 template <typename Record>
 Record* AllocateZeroed(int32_t count)
 {
@@ -36,7 +38,9 @@ Record* AllocateZeroed(int32_t count)
     return new (std::nothrow) Record[static_cast<size_t>(count)]();
 }
 
-// Reads `size` bytes into a new buffer; a size of 0 leaves no buffer.
+// Reads `size` bytes into a new buffer owned by the caller; a size of 0 leaves
+// no buffer. Returns false when the bytes are not all left or the memory
+// cannot be had.
 bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
 {
     if (!file.Fits(size, 1)) return false;
@@ -45,8 +49,10 @@ bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
     return buffer && file.ReadBytes(buffer, static_cast<size_t>(size));
 }
 
-// `path` converts the file's pixels to the display's; null when there is none
-// for this pair, which fails every frame with pixels.
+// Reads a frame's pixels and converts them with `path` from the file's format
+// to the display's. Returns false when `path` is null (no conversion leads to
+// that depth), when the pixels are not all left, or when they would need more
+// memory than a frame may hold.
 bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame)
 {
     if (!path) return false;
@@ -66,6 +72,9 @@ bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFram
     });
 }
 
+// Reads one frame into `frame`, which starts zeroed, and its display time into
+// `duration`. Returns false when the frame breaks the layout; what was read of
+// it is then released with the sprite.
 bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame, float& duration)
 {
     int32_t pixelsPresent = 0;
@@ -82,6 +91,9 @@ bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame
            file.Read(frame.extraSize) && ReadOwnedBytes(file, frame.extraSize, frame.extra);
 }
 
+// Reads one animation with its frames. Returns false when the animation
+// breaks the layout: a name without a NUL, more frames than the rest of the
+// file could hold, or a frame that breaks it.
 bool ReadAnimation(BoundedReader& file, const PixelConversionPath* path, Animation& animation)
 {
     int32_t frameCount = 0;
@@ -132,12 +144,14 @@ bool Sprite::LoadSprite(const char* fileName, uint8_t depth)
     size_t size = 0;
     if (SizeOfRest(file, size)) {
         BoundedReader reader(file, size);
-        // A file that cannot be read (a directory, say) has no magic to be wrong.
+        // A file that cannot be read at all (a directory, say) has no magic,
+        // so it is not logged as a wrong one.
         if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader, depth);
         else wrongMagic = !reader.ReadError();
     }
     std::fclose(file);
-    // Fatal unless the log cannot be opened.
+    // ErrLog ends the process, unless the log cannot be opened; then the load
+    // just fails.
     if (wrongMagic) ErrLog(WrongSpriteMagicMessage);
     return loaded;
 }

@@ -17,6 +17,6 @@ constexpr size_t SmallestFrameSize = FrameFixedSize + 4 + 4;  // no pixels, mask
 
 constexpr const char* WrongSpriteMagicMessage = "LoadSprite(SPRITE_ID wrong) failed.";
 
-// Consumes the six magic bytes; true when they are exactly "SPRITE". A file
-// shorter than that fails, as any other wrong magic.
+// Reads the six magic bytes. Returns true when they are exactly "SPRITE"; a
+// file shorter than that fails as any other wrong magic does.
 bool ReadSpriteMagic(BoundedReader& file);

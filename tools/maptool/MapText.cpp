@@ -262,8 +262,8 @@ struct Parser {
     }
 };
 
-// Words of a line; a word starting with '#' ends it, except right after
-// "legend", where '#' is a terrain letter like any other.
+// Returns the words of a line. A word starting with '#' ends the line, except
+// right after "legend", where '#' is a terrain letter like any other.
 std::vector<std::string> Words(const std::string& line)
 {
     std::istringstream stream(line);

@@ -14,8 +14,9 @@ struct MapDescription {
     std::vector<SpriteListing> sprites;  // the lines of "SpriteList.txt", in order
 };
 
-// False on the first mistake, with `error` naming its line.
+// Parses a map description into `description`. Returns false at the first
+// mistake, with `error` naming its line.
 bool ParseMapText(const std::string& text, MapDescription& description, std::string& error);
 
-// A description of `map` that ParseMapText reads back to the same map.
+// Returns a description of `map` that ParseMapText reads back to the same map.
 std::string FormatMapText(const MapSource& map);

@@ -18,7 +18,7 @@ std::string Hex(uint32_t rgb)
     return text;
 }
 
-// The frame's key as 0xRRGGBB (it is stored red first).
+// Returns the frame's key as 0xRRGGBB (it is stored red first).
 uint32_t KeyRgb(const SpriteFrame& frame)
 {
     const uint32_t key = static_cast<uint32_t>(frame.colorKey);
