@@ -9,8 +9,8 @@ namespace {
 
 void Silent(const char*, const char*) {}
 
-// Every cell and its neighbours tested; the first loaded object inserted again
-// and moved a few steps, as a walker would.
+// Tests every cell and its neighbours for walkability, then inserts the first
+// loaded object again and moves it a few steps, as a walker would.
 void Exercise(TileMap& map)
 {
     int walkable = 0;
