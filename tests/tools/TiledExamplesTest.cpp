@@ -1,5 +1,6 @@
 // The example maps that Debian's tiled package ships: the isometric one
 // converts and shows what the editor shows; the others are refused by name.
+#include "TiledRenderer.h"
 #include "TmxFixtures.h"
 
 #include "tools/tmximport/LayerData.h"
@@ -189,6 +190,14 @@ TEST_F(TiledExamplesTest, TheIsometricMapShowsWhatTheEditorShows)
     }
     EXPECT_GT(compared, 300u);
     EXPECT_EQ(differing, 0u) << "of " << compared << " cells";
+
+    // The whole picture against the editor's renderer at the program's scale.
+    const RgbaImage editor = TiledPicture(map, 40.0 / 64, (scratch / "grass-tiled.png").string());
+    const PictureComparison close = ComparePictures(shown, editor, 25, cameraX, cameraY);
+    const PictureComparison shifted = ComparePictures(shown, editor, 25, cameraX, cameraY, 1, 0);
+    EXPECT_GT(close.compared, 150000u);
+    EXPECT_GE(close.psnr, ScaledPsnr);
+    EXPECT_LT(shifted.psnr, ScaledPsnr - 3) << "a picture one pixel out of place";
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // and `maptool render`.
 #include "TmxFixtures.h"
 
+#include "tools/tmximport/TilePicture.h"
 #include "tools/tmximport/TmxReader.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 using namespace tmxtest;
@@ -215,15 +217,21 @@ RgbaImage TownAsTheEditorDrawsIt(int cameraX, int cameraY)
         const RgbaImage& picture = (gid & TileIdBits) == Tree ? tree : rock;
         editor.Tile(Flipped(picture, (gid & FlippedHorizontally) != 0, false), column, row, 3, -4);
     });
-    editor.Tile(rock, 0, 2, 3 + 5, -4 - 3);  // the animated tile shows its first frame
+    // The animated tile shows its first frame, the rock stretched to the
+    // tile's 20 x 20 (by the importer's mean of covered pixels, which the
+    // editor's smooth filter only approaches), and the tile offset (3, -4)
+    // scaled by 20/30 and 20/36, which moves it by (-1, 1.8).
+    editor.Tile(ResamplePicture(rock, 20, 20), 0, 2, 3 + 5 - 1, -4 - 3 + 2);
     std::vector<TownObject> objects = TownObjects;
     std::stable_sort(objects.begin(), objects.end(),
                      [](const TownObject& a, const TownObject& b) { return a.x + a.y < b.x + b.y; });
     for (const TownObject& object : objects) {
         RgbaImage picture = (object.gid & TileIdBits) == Tree ? tree : rock;
         picture = Flipped(picture, false, (object.gid & FlippedVertically) != 0);
-        if (object.width != picture.width) picture = Doubled(picture);
-        editor.Object(picture, object.x, object.y, 3, -4);
+        // The editor scales the tile offset with the object.
+        const int scale = object.width != picture.width ? 2 : 1;
+        if (scale == 2) picture = Doubled(picture);
+        editor.Object(picture, object.x, object.y, 3 * scale, -4 * scale);
     }
     return editor.image;
 }
@@ -296,34 +304,38 @@ TEST_F(TownTest, LoadersSeeFloorObjectsBlockedCellsAndAnimations)
     // as they are met.
     const std::vector<std::string> expectedNames = {"t0", "t1", "t0~1", "t2~1", "t1~1", "t1~2", "t1~3", "t0~2"};
     EXPECT_EQ(names, expectedNames);
-    // Objects stand on the cell whose bottom corner or inside holds their foot:
-    // (20, 20) is the bottom corner of cell (0, 0), (50, 30) inside (2, 1),
-    // (10, 50) inside (0, 2), (70, 44) inside (3, 2).
+    // Objects stand on the cell whose bottom corner or inside holds the bottom
+    // centre of their picture, tile offset (3, -4) included, doubled for the
+    // rock drawn at twice its size: (20, 20) on cell (0, 0), (50, 30) on
+    // (2, 1), (10, 50) on (0, 1), (70, 44) on (3, 1).
     const std::vector<std::pair<int, int>> expectedCells = {{1, 2}, {2, 0}, {3, 1}, {0, 0},
-                                                            {0, 2}, {0, 0}, {2, 1}, {3, 0}};
+                                                            {0, 2}, {0, 1}, {2, 1}, {3, 1}};
     EXPECT_EQ(cells, expectedCells);
     EXPECT_EQ(summary.objects, 8u);
     ASSERT_EQ(summary.warnings.size(), 1u);
     EXPECT_NE(summary.warnings[0].find("1 objects without a tile"), std::string::npos) << summary.warnings[0];
 
-    // Blocked: the rock's tile property (layer cell (2, 2) and the object on
-    // (2, 1)); not the rock object that says false; the tree object that says
-    // true (3, 2); the hidden collision layer's cell (3, 0).
+    // Blocked: the rock's tile property (layer cell (2, 2) and the objects on
+    // (2, 1) and (0, 1)); not the rock object that says false; the tree object
+    // that says true (3, 1); the hidden collision layer's cell (3, 0).
     std::vector<std::pair<int, int>> blocked;
     for (int y = 0; y < map.height; ++y) {
         for (int x = 0; x < map.width; ++x) {
             if (map.rows[y][x].blocked) blocked.push_back({x, 2 - y});
         }
     }
-    const std::vector<std::pair<int, int>> expectedBlocked = {{2, 1}, {0, 2}, {2, 2}, {3, 2}, {3, 0}};
+    const std::vector<std::pair<int, int>> expectedBlocked = {{2, 1}, {0, 1}, {2, 2}, {3, 1}, {3, 0}};
     auto sorted = [](std::vector<std::pair<int, int>> v) {
         std::sort(v.begin(), v.end());
         return v;
     };
     EXPECT_EQ(sorted(blocked), sorted(expectedBlocked));
 
-    // The animated tile keeps its frames and durations; every frame anchored
-    // for the deco layer's offset (5, -3) and the tile offset (3, -4).
+    // The animated tile keeps its frames and durations; every frame is drawn
+    // at the animated tile's 20 x 20, as the editor draws it, and anchored for
+    // the deco layer's offset (5, -3) and the tile offset (3, -4), which the
+    // editor scales by 20 over the size of the frame's picture (30 x 36,
+    // 40 x 50, 20 x 20).
     Sprite* props = map.sprites.GetSprite(1);
     ASSERT_NE(props, nullptr);
     const int index = props->FindAnimation("t2~1", 0);
@@ -331,14 +343,16 @@ TEST_F(TownTest, LoadersSeeFloorObjectsBlockedCellsAndAnimations)
     const Animation& animation = props->animations[index];
     ASSERT_EQ(animation.frameCount, 3);
     const int expectedDurations[3] = {250, 50, 75};
-    const int expectedHeights[3] = {36, 50, 20};
+    const int expectedAnchors[3][2] = {{13, 15}, {14, 15}, {12, 17}};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(animation.frames[i].duration, expectedDurations[i]);
         EXPECT_EQ(animation.timing.durations[i], float(expectedDurations[i]));
-        EXPECT_EQ(animation.frames[i].height, expectedHeights[i]);
-        // bottom-left at the centre + (-20, 10) + (3, -4) + (5, -3)
-        EXPECT_EQ(animation.frames[i].anchorX, 12);
-        EXPECT_EQ(animation.frames[i].anchorY, expectedHeights[i] - 3);
+        EXPECT_EQ(animation.frames[i].height, 20);
+        EXPECT_EQ(animation.frames[i].width, 20);
+        // bottom-left at the centre + (-20, 10) + (5, -3) + (3, -4) scaled:
+        // (-13, 4.8), (-13.5, 5.4), (-12, 3), rounded away from 0.
+        EXPECT_EQ(animation.frames[i].anchorX, expectedAnchors[i][0]);
+        EXPECT_EQ(animation.frames[i].anchorY, expectedAnchors[i][1]);
     }
 }
 
@@ -496,6 +510,88 @@ TEST_F(EncodingTest, LayerOpacityBecomesAnAlphaMaskAndTheCollectionKeepsItsPictu
     EXPECT_EQ(faded->alphaMask[0], 128);
     EXPECT_EQ(world.map->floorTileCount, 1);
     EXPECT_EQ(world.map->objects.Count(), 1);
+}
+
+// Where the editor puts what the importer must put in the same place.
+class PlacementTest : public TmxImportFixture {};
+
+TEST_F(PlacementTest, ScaledFloorTilesCoverTheirWholeDiamond)
+{
+    // Exactly the 256 pixels that tile a 32 x 16 floor, no overlap: scaled up
+    // by the mean of covered pixels, some edge pixels fall a little short of
+    // half on both sides of a seam (397 pixels, lopsided, 60 pinholes here).
+    SavePicture("tile.png", Diamond(32, 16, 0x3366AA));
+    const std::string tileset = " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"32\" tileheight=\"16\">\n"
+                                "  <image source=\"tile.png\"/>\n </tileset>\n";
+    WriteText("m.tmx", IsoMap(6, 6, 32, 16, tileset + CsvLayer("l", 6, 6, std::vector<uint32_t>(36, 1))));
+    std::string error;
+    ASSERT_TRUE(Convert("m.tmx", "w", error)) << error;
+    LoadedWorld world = Load("w");
+    ASSERT_TRUE(world.loaded);
+    const SpriteFrame* frame = world.SpriteWithId(100)->GetCurrentFrame("t0", 0, nullptr);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->alphaMaskSize, 0);
+    // Every pixel whose centre lies inside the 40 x 20 diamond around the
+    // anchor is drawn: the 400 pixels that tile the floor exactly.
+    size_t inside = 0, drawn = 0;
+    for (int y = 0; y < frame->height; ++y) {
+        for (int x = 0; x < frame->width; ++x) {
+            const double dx = std::fabs(x + 0.5 - frame->anchorX) / 20, dy = std::fabs(y + 0.5 - frame->anchorY) / 10;
+            if (dx + dy >= 1) continue;
+            ++inside;
+            uint32_t pixel;
+            std::memcpy(&pixel, frame->pixels + 4 * (size_t(y) * frame->width + size_t(x)), 4);
+            const uint32_t key = uint32_t(frame->colorKey);
+            drawn += (pixel & 0xFFFFFF) != ((key & 0xFF) << 16 | (key & 0xFF00) | ((key >> 16) & 0xFF));
+        }
+    }
+    EXPECT_EQ(inside, 400u);
+    EXPECT_EQ(drawn, 400u);
+
+    // And so the floor has no pinhole. The map is a diamond 240 x 120 around
+    // (300, 240) with the camera on tile (3, 3): all of it is tile but the rim.
+    const RgbaImage shown = Render("w", 3, 3);
+    size_t holes = 0, seen = 0;
+    for (uint32_t y = 180; y < 300; ++y) {
+        for (uint32_t x = 180; x < 420; ++x) {
+            if (std::fabs(x + 0.5 - 300) / 120 + std::fabs(y + 0.5 - 240) / 60 > 0.9) continue;
+            ++seen;
+            holes += shown.Rgb(x, y) != 0x3366AA;
+        }
+    }
+    EXPECT_GT(seen, 10000u);
+    EXPECT_EQ(holes, 0u);
+}
+
+// A tile object drawn at twice its size has its tile offset doubled, as the
+// editor draws it, and stands on the cell under its picture's bottom centre,
+// the layer's offset included.
+TEST_F(PlacementTest, ResizedObjectsScaleTheTileOffsetAndStandUnderTheirPicture)
+{
+    SavePicture("box.png", Solid(20, 20, 0xAA3333));
+    const std::string tileset = " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"20\" tileheight=\"20\" tilecount=\"1\">\n"
+                                "  <tileoffset x=\"5\" y=\"-5\"/>\n"
+                                "  <tile id=\"0\"><image source=\"box.png\"/></tile>\n </tileset>\n";
+    // Screen position (0, 40); the picture's bottom-left at (-20 + 10 + 20, 40 - 10)
+    // = (10, 30) and its bottom centre (30, 30), inside column 2, row 0,
+    // whose centre is (40, 30). The object's own point (0, 40) lies on cell (1, 1).
+    const std::string objects = " <objectgroup name=\"o\" offsetx=\"20\">\n"
+                                "  <object id=\"1\" gid=\"1\" x=\"40\" y=\"40\" width=\"40\" height=\"40\"/>\n"
+                                " </objectgroup>\n";
+    WriteText("m.tmx", IsoMap(4, 4, 40, 20, tileset + objects));
+    std::string error;
+    ASSERT_TRUE(Convert("m.tmx", "w", error)) << error;
+    LoadedWorld world = Load("w");
+    ASSERT_TRUE(world.loaded);
+    ASSERT_EQ(world.map->objects.Count(), 1);
+    const SceneObject& object = world.map->objects.First()->object;
+    EXPECT_EQ(object.x0, 2);
+    EXPECT_EQ(object.y0, 3);
+    const SpriteFrame* frame = world.SpriteWithId(100)->GetCurrentFrame(object.animationName, 0, nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->width, 40);
+    EXPECT_EQ(frame->anchorX, 30);  // the centre (40, 30) less the bottom-left (10, 30)
+    EXPECT_EQ(frame->anchorY, 40);
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include "TmxFixtures.h"
 
 #include "tools/tmximport/LayerData.h"
+#include "tools/tmximport/TmxImport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace tmxtest;
 
@@ -178,6 +183,30 @@ INSTANTIATE_TEST_SUITE_P(Maps, RefusalTest, ::testing::ValuesIn(Cases()),
                              for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return name;
                          });
+
+// The fuzzer's seeds and what it once broke: each converts or is refused
+// with a message, beside the fuzzer's pictures and tilesets. The map tmxexport
+// wrote (exported.tmx, with a floor object and cells added) converts.
+TEST(FuzzCorpusTest, EveryInputConvertsOrIsRefusedWithAMessage)
+{
+    size_t inputs = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TMX_CORPUS)) {
+        if (!entry.is_regular_file()) continue;  // found/ holds what earlier fuzzing found
+        ConvertedWorld world;
+        std::string error;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const bool converted = ConvertTmxText(text, FUZZ_ASSETS "/fuzz.tmx", world, error);
+        EXPECT_TRUE(converted || !error.empty()) << entry.path();
+        if (entry.path().filename() == "exported.tmx") {
+            EXPECT_TRUE(converted) << error;
+            EXPECT_EQ(world.map.floorTiles.size(), 5u);
+            EXPECT_EQ(world.map.Cell(1, 0).value, 5);
+        }
+        ++inputs;
+    }
+    EXPECT_GE(inputs, 4u);
+}
 
 TEST(LayerDataTest, Base64RejectsWhatIsNotBase64)
 {

@@ -16,16 +16,6 @@
 
 namespace {
 
-int Base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
 std::vector<uint32_t> DecodeCsv(const std::string& text, size_t count, const SourcePlace& place)
 {
     std::vector<uint32_t> gids;
@@ -70,32 +60,6 @@ std::vector<uint32_t> ReadIds(const std::vector<uint8_t>& bytes, size_t count, c
 }
 
 }  // namespace
-
-bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes)
-{
-    bytes.clear();
-    bytes.reserve(text.size() / 4 * 3);
-    uint32_t group = 0;
-    int bits = 0;
-    size_t padding = 0;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c))) continue;
-        if (c == '=') {
-            ++padding;
-            continue;
-        }
-        const int value = Base64Value(c);
-        if (value < 0 || padding > 0) return false;  // no data after the padding
-        group = (group << 6) | uint32_t(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes.push_back(static_cast<uint8_t>(group >> bits));
-        }
-    }
-    // Leftover bits must be the zero filler of a short last group.
-    return padding <= 2 && bits < 6 && (group & ((1u << bits) - 1)) == 0;
-}
 
 bool InflateExactly(const std::vector<uint8_t>& packed, bool gzip, size_t size, std::vector<uint8_t>& bytes)
 {

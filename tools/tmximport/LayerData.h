@@ -3,6 +3,7 @@
 // compressed with zlib or gzip.
 #pragma once
 
+#include "tools/tiledworld/Base64.h"
 #include "tools/tmximport/ImportRefusal.h"
 
 #include <cstdint>
@@ -14,10 +15,6 @@
 // (base64 only). Anything else, or a count that differs, is refused at `place`.
 std::vector<uint32_t> DecodeLayerData(const std::string& encoding, const std::string& compression,
                                       const std::string& text, size_t count, const SourcePlace& place);
-
-// Plain base64 (white space allowed between groups). False on a character
-// outside the alphabet or a broken end.
-bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes);
 
 // Inflates a zlib or gzip stream into exactly `size` bytes. False when the
 // stream is broken or holds more or fewer bytes.

@@ -39,6 +39,46 @@ bool HardEdged(const RgbaImage& image)
     return true;
 }
 
+// Whether the centre of pixel (x, y) of a picture `height` rows high lies
+// strictly inside the diamond `cell` standing on its bottom-left corner.
+bool InsideCell(uint32_t x, uint32_t y, uint32_t height, CellDiamond cell)
+{
+    const double dx = std::fabs(x + 0.5 - cell.width / 2) / (cell.width / 2);
+    const double dy = std::fabs(y + 0.5 - (height - cell.height / 2)) / (cell.height / 2);
+    return dx + dy < 1;
+}
+
+bool CoversCell(const RgbaImage& image, CellDiamond cell)
+{
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            if (InsideCell(x, y, image.height, cell) && image.Pixel(x, y)[3] != 255) return false;
+        }
+    }
+    return true;
+}
+
+// The opaque pixel of `image` nearest to the point (x, y), searched a few
+// pixels out; null when there is none that near.
+const uint8_t* NearestOpaque(const RgbaImage& image, double x, double y)
+{
+    const uint8_t* best = nullptr;
+    double bestDistance = 0;
+    const int64_t cx = int64_t(std::floor(x)), cy = int64_t(std::floor(y));
+    for (int64_t sy = cy - 3; sy <= cy + 3; ++sy) {
+        for (int64_t sx = cx - 3; sx <= cx + 3; ++sx) {
+            if (sx < 0 || sy < 0 || sx >= int64_t(image.width) || sy >= int64_t(image.height)) continue;
+            const uint8_t* p = image.Pixel(uint32_t(sx), uint32_t(sy));
+            const double distance = std::hypot(sx + 0.5 - x, sy + 0.5 - y);
+            if (p[3] >= 128 && (!best || distance < bestDistance)) {
+                best = p;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
 uint8_t Byte(double value)
 {
     return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
@@ -105,6 +145,26 @@ void FlipPicture(RgbaImage& image, bool horizontally, bool vertically)
             const uint32_t fromX = horizontally ? image.width - 1 - x : x;
             const uint32_t fromY = vertically ? image.height - 1 - y : y;
             std::memcpy(&image.rgba[(size_t(y) * image.width + x) * 4], source.Pixel(fromX, fromY), 4);
+        }
+    }
+}
+
+void CoverCellDiamond(RgbaImage& frame, const RgbaImage& source, CellDiamond frameCell, CellDiamond sourceCell)
+{
+    if (frame.width == 0 || frame.height == 0) return;
+    if ((frame.width == source.width && frame.height == source.height) || !CoversCell(source, sourceCell)) return;
+    const double toSourceX = double(source.width) / frame.width, toSourceY = double(source.height) / frame.height;
+    for (uint32_t y = 0; y < frame.height; ++y) {
+        for (uint32_t x = 0; x < frame.width; ++x) {
+            uint8_t* p = &frame.rgba[(size_t(y) * frame.width + x) * 4];
+            if (p[3] == 255 || !InsideCell(x, y, frame.height, frameCell)) continue;
+            if (p[3] == 0) {
+                // A cleared pixel's colour may be no colour at all: none of
+                // the source pixels under it need have been opaque.
+                const uint8_t* nearest = NearestOpaque(source, (x + 0.5) * toSourceX, (y + 0.5) * toSourceY);
+                if (nearest) std::copy_n(nearest, 3, p);
+            }
+            p[3] = 255;
         }
     }
 }

@@ -21,5 +21,21 @@ RgbaImage ResamplePicture(const RgbaImage& image, uint32_t width, uint32_t heigh
 
 void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
 
+// Where a tile layer's cell lies on a picture: the diamond of the map's tile
+// size standing on the picture's bottom-left corner.
+struct CellDiamond {
+    double width = 0;
+    double height = 0;
+};
+
+// `frame` is `source` resampled (both turned alike). When every pixel of
+// `source` whose centre lies inside `sourceCell` is opaque, makes every pixel
+// of `frame` whose centre lies inside `frameCell` opaque too: the mean of
+// covered pixels would leave pinholes where two neighbouring tiles each cover
+// a little less than half of an edge pixel. A filled pixel takes the colour of
+// the source pixels under it, or of the nearest opaque one. Nothing changes
+// when the source leaves part of its cell uncovered.
+void CoverCellDiamond(RgbaImage& frame, const RgbaImage& source, CellDiamond frameCell, CellDiamond sourceCell);
+
 // Scales every pixel's alpha by `opacity` (0 to 1).
 void FadePicture(RgbaImage& image, double opacity);

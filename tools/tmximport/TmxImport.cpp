@@ -2,6 +2,7 @@
 
 #include "tools/maptool/MapFileCodec.h"
 #include "tools/tmximport/TmxReader.h"
+#include "tools/tmximport/WorldRestorer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,25 +47,62 @@ void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
     if (!WriteFileBytes(path.string(), bytes)) throw std::runtime_error("cannot write " + path.string());
 }
 
+bool StaysInside(const std::string& name);
+
 // Everything is checked before the first file is written.
 void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
 {
     std::vector<SpriteListing> list;
     WalkerFile walker;
     if (!options.walkerPath.empty()) {
+        if (world.spriteListText) {
+            throw std::runtime_error("a map made by tmxexport keeps its world's sprite list: --walker is for maps "
+                                     "made in the editor");
+        }
         walker = ReadWalker(options.walkerPath, world);
         list.push_back({WalkerSpriteId, walker.name});
+    }
+    // Every name is checked before anything is written, so that a refused
+    // name leaves no part of the world behind.
+    for (const SpriteFile& sprite : world.sprites) {
+        if (!StaysInside(sprite.fileName)) {
+            throw std::runtime_error(options.mapPath + ": the sprite file name \"" + sprite.fileName +
+                                     "\" leaves the world folder");
+        }
     }
     const std::filesystem::path folder(options.folder);
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
     if (failed) throw std::runtime_error("cannot make the folder " + options.folder + ": " + failed.message());
     if (!walker.name.empty()) Write(folder / walker.name, walker.bytes);
-    for (const SpriteFile& sprite : world.sprites) Write(folder / sprite.fileName, EncodeSpriteFile(sprite.sprite));
+    for (const SpriteFile& sprite : world.sprites) {
+        const std::filesystem::path path = folder / sprite.fileName;
+        std::filesystem::create_directories(path.parent_path(), failed);
+        Write(path, sprite.bytes ? *sprite.bytes : EncodeSpriteFile(sprite.sprite));
+    }
     list.insert(list.end(), world.spriteList.begin(), world.spriteList.end());
-    const std::string listText = FormatSpriteList(list);
+    std::string listText = FormatSpriteList(list);
+    if (world.spriteListText) listText = *world.spriteListText;
     Write(folder / "SpriteList.txt", std::vector<uint8_t>(listText.begin(), listText.end()));
-    Write(folder / "test.map", EncodeMapFile(world.map));
+    Write(folder / "test.map", world.mapBytes ? *world.mapBytes : EncodeMapFile(world.map));
+}
+
+// Sprite files are written where the list names them, which must be inside
+// the world's folder.
+bool StaysInside(const std::string& name)
+{
+    const std::filesystem::path path(name);
+    if (name.empty() || path.is_absolute() || path.has_root_name()) return false;
+    for (const auto& part : path.lexically_normal()) {
+        if (part == "..") return false;
+    }
+    return true;
+}
+
+// A map that tmxexport made gives back the world it came from.
+ConvertedWorld Convert(const TmxMap& map)
+{
+    return IsExportedWorld(map) ? RestoreWorld(map) : BuildWorld(map);
 }
 
 void Summarise(const ConvertedWorld& world, ImportSummary& summary)
@@ -84,7 +122,7 @@ void Summarise(const ConvertedWorld& world, ImportSummary& summary)
 bool ConvertTmxText(const std::string& text, const std::string& path, ConvertedWorld& world, std::string& error)
 {
     try {
-        world = BuildWorld(ReadTmxText(text, path));
+        world = Convert(ReadTmxText(text, path));
         return true;
     } catch (const std::bad_alloc&) {
         error = path + ": the map needs more memory than there is";
@@ -97,7 +135,7 @@ bool ConvertTmxText(const std::string& text, const std::string& path, ConvertedW
 bool ImportTmx(const ImportOptions& options, ImportSummary& summary, std::string& error)
 {
     try {
-        const ConvertedWorld world = BuildWorld(ReadTmxFile(options.mapPath));
+        const ConvertedWorld world = Convert(ReadTmxFile(options.mapPath));
         WriteWorld(world, options);
         Summarise(world, summary);
         return true;

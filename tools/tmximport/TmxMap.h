@@ -21,6 +21,10 @@ constexpr uint32_t TileIdBits = 0x0FFFFFFFu;
 // Where a tile object's position lies on its picture.
 enum class ObjectAlignment { TopLeft, Top, TopRight, Left, Center, Right, BottomLeft, Bottom, BottomRight };
 
+// A layer's, tile's, tileset's, object's or map's own custom properties, by
+// name, their values as written.
+using TmxProperties = std::map<std::string, std::string>;
+
 struct TmxImage {
     std::string path;  // resolved against the file that names it
     SourcePlace place;
@@ -40,6 +44,7 @@ struct TmxTile {
     std::optional<bool> blocked;
     std::optional<TmxImage> image;  // collection tilesets only
     std::vector<TmxFrame> animation;
+    TmxProperties properties;
     SourcePlace place;
 };
 
@@ -60,6 +65,7 @@ struct TmxTileset {
     std::optional<TmxImage> sheet;  // the one picture of a sheet tileset
     std::optional<uint32_t> transparentColour;  // 0xRRGGBB of the sheet drawn as transparent
     std::map<uint32_t, TmxTile> tiles;  // tiles with properties, pictures or animations
+    TmxProperties properties;
 };
 
 // What a layer inherits from its groups, already combined.
@@ -72,6 +78,7 @@ struct TmxLayerLook {
     bool visible = true;
     std::optional<bool> blocked;
     std::optional<bool> floor;
+    TmxProperties properties;  // the layer's own, not its groups'
 };
 
 struct TmxObject {
@@ -82,6 +89,7 @@ struct TmxObject {
     double height = 0;
     bool visible = true;
     std::optional<bool> blocked;
+    TmxProperties properties;
     SourcePlace place;
 };
 
@@ -103,4 +111,5 @@ struct TmxMap {
     std::vector<TmxTileset> tilesets;  // by rising firstGid
     std::vector<TmxLayer> layers;  // in drawing order, groups flattened
     std::vector<std::string> warnings;  // what was left out
+    TmxProperties properties;
 };

@@ -178,6 +178,16 @@ std::optional<bool> BoolProperty(const XmlFile& file, const pugi::xml_node& node
     return std::nullopt;
 }
 
+TmxProperties ReadProperties(const pugi::xml_node& node)
+{
+    TmxProperties properties;
+    for (const pugi::xml_node property : node.child("properties").children("property")) {
+        properties[property.attribute("name").value()] =
+            property.attribute("value") ? property.attribute("value").value() : property.text().get();
+    }
+    return properties;
+}
+
 TmxImage ReadImage(const XmlFile& file, const pugi::xml_node& node)
 {
     TmxImage image;
@@ -225,6 +235,7 @@ TmxTile ReadTile(const XmlFile& file, const pugi::xml_node& node)
     TmxTile tile;
     tile.place = file.Place(node);
     tile.blocked = BoolProperty(file, node, "blocked");
+    tile.properties = ReadProperties(node);
     if (const pugi::xml_node image = node.child("image")) {
         tile.image = ReadImage(file, image);
         tile.image->x = int(IntAttribute(file, node, "x", 0, 0, 1 << 20));
@@ -245,6 +256,7 @@ void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, TmxTileset
 {
     tileset.place = file.Place(node);
     tileset.name = node.attribute("name").value();
+    tileset.properties = ReadProperties(node);
     tileset.tileWidth = int(IntAttribute(file, node, "tilewidth", 0, 0, MaxTileSide));
     tileset.tileHeight = int(IntAttribute(file, node, "tileheight", 0, 0, MaxTileSide));
     tileset.margin = int(IntAttribute(file, node, "margin", 0, 0, 1 << 16));
@@ -314,6 +326,7 @@ TmxLayerLook CombineLook(const XmlFile& file, const pugi::xml_node& node, const 
     look.visible = look.visible && FlagAttribute(file, node, "visible", true);
     if (const std::optional<bool> blocked = BoolProperty(file, node, "blocked")) look.blocked = blocked;
     if (const std::optional<bool> floor = BoolProperty(file, node, "floor")) look.floor = floor;
+    look.properties = ReadProperties(node);
     if (node.attribute("tintcolor")) {
         warnings.push_back(ImportRefusal::Describe(look.place, "the tint colour is ignored"));
     }
@@ -376,6 +389,7 @@ TmxObject ReadObject(const XmlFile& file, const pugi::xml_node& node)
     if (object.width < 0 || object.height < 0) throw ImportRefusal(object.place, "the size must not be negative");
     object.visible = FlagAttribute(file, node, "visible", true);
     object.blocked = BoolProperty(file, node, "blocked");
+    object.properties = ReadProperties(node);
     if (object.gid != 0 && NumberAttribute(file, node, "rotation", 0) != 0) {
         throw ImportRefusal(object.place, "rotated tile objects are not supported");
     }
@@ -478,6 +492,7 @@ TmxMap ReadTmxText(const std::string& text, const std::string& path)
     TmxMap map;
     map.path = path;
     ReadMapHeader(file, root, map);
+    map.properties = ReadProperties(root);
     ReadTilesets(file, root, map);
     ReadLayers(file, root, TmxLayerLook{}, map, 0);
     return map;

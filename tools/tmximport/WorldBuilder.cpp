@@ -48,17 +48,21 @@ struct Look {
     int64_t width = 0;
     int64_t height = 0;
     int opacity = 255;
+    // Per frame of the tile's animation, how far its corner lies from
+    // (cornerX, cornerY); empty when every frame's lies there.
+    std::vector<std::pair<int64_t, int64_t>> frameShifts;
 
     bool operator<(const Look& other) const
     {
-        return std::tie(tileId, flipH, flipV, cornerX, cornerY, width, height, opacity) <
+        return std::tie(tileId, flipH, flipV, cornerX, cornerY, width, height, opacity, frameShifts) <
                std::tie(other.tileId, other.flipH, other.flipV, other.cornerX, other.cornerY, other.width,
-                        other.height, other.opacity);
+                        other.height, other.opacity, other.frameShifts);
     }
 };
 
-// A frame's pixels before it is anchored: picture, turn, size and opacity.
-using FrameKey = std::tuple<uint32_t, bool, bool, int64_t, int64_t, int>;
+// A frame's pixels before it is anchored: picture, turn, size, opacity, and
+// whether its cell's diamond is filled.
+using FrameKey = std::tuple<uint32_t, bool, bool, int64_t, int64_t, int, bool>;
 
 struct TilesetOutput {
     std::map<Look, std::string> animationNames;
@@ -148,8 +152,8 @@ private:
         if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
         if (!layer.look.visible) return;
         ScreenPoint corner = grid.TileLayerCorner();
-        corner.x += layer.look.offsetX;
-        corner.y += layer.look.offsetY;
+        corner.x += layer.look.offsetX + tileset.offsetX;
+        corner.y += layer.look.offsetY + tileset.offsetY;
         const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
         const std::string& name = AnimationName(tile.tileset, look, place);
         const int16_t x = int16_t(grid.ProgramX(cell)), y = int16_t(grid.ProgramY(cell));
@@ -195,13 +199,18 @@ private:
         const double width = object.width > 0 ? object.width : natural.x;
         const double height = object.height > 0 ? object.height : natural.y;
 
+        // The editor scales the tile offset with the object, and shifts the
+        // picture by the layer's offset; the object stands where its
+        // picture's bottom centre ends up.
         const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
         const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
-        const ScreenPoint foot = {position.x + topLeft.x + width / 2, position.y + topLeft.y + height};
-        const GridCell cell = grid.CellUnder(foot);
+        const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
+        const ScreenPoint bottomLeft = {
+            position.x + topLeft.x + tileset.offsetX * width / picture.width + layer.look.offsetX,
+            position.y + topLeft.y + height + tileset.offsetY * height / picture.height + layer.look.offsetY};
+        const GridCell cell = grid.CellUnder({bottomLeft.x + width / 2, bottomLeft.y});
         const ScreenPoint centre = grid.CellCentre(cell);
-        const ScreenPoint corner = {position.x + topLeft.x + layer.look.offsetX - centre.x,
-                                    position.y + topLeft.y + height + layer.look.offsetY - centre.y};
+        const ScreenPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
 
         const int64_t x = grid.ProgramX(cell), y = grid.ProgramY(cell);
         if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) {
@@ -367,19 +376,21 @@ private:
 
     // --- Looks and their animations -------------------------------------
 
+    // `corner`: the picture's bottom-left corner as seen from its cell's
+    // centre, every offset included, in the editor's pixels.
     Look MakeLook(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size, double opacity,
-                  const SourcePlace& place) const
+                  const SourcePlace& place)
     {
-        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
         Look look;
         look.tileId = tile.tileId;
         look.flipH = tile.flipH;
         look.flipV = tile.flipV;
-        look.cornerX = std::llround((corner.x + tileset.offsetX) * scaleX);
-        look.cornerY = std::llround((corner.y + tileset.offsetY) * scaleY);
+        look.cornerX = std::llround(corner.x * scaleX);
+        look.cornerY = std::llround(corner.y * scaleY);
         look.width = size.x > 0 ? ScaledSide(size.x, scaleX, place) : 0;
         look.height = size.y > 0 ? ScaledSide(size.y, scaleY, place) : 0;
         look.opacity = int(std::lround(opacity * 255));
+        look.frameShifts = FrameShifts(tile, corner, size, look, place);
         return look;
     }
 
@@ -394,13 +405,49 @@ private:
         return scaled;
     }
 
+    // The editor scales the tile offset by the drawn size over the size of
+    // the frame's own picture, so frames whose pictures differ in size from
+    // the animated tile's lie apart from it by the offset's share of that.
+    std::vector<std::pair<int64_t, int64_t>> FrameShifts(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size,
+                                                         const Look& look, const SourcePlace& place)
+    {
+        std::vector<std::pair<int64_t, int64_t>> shifts;
+        const TmxTileset& tileset = tmx.tilesets[tile.tileset];
+        if (tileset.offsetX == 0 && tileset.offsetY == 0) return shifts;
+        const std::vector<TmxFrame> frames = Frames(tile.tileset, tile.tileId);
+        if (frames.size() == 1 && frames[0].tileId == tile.tileId) return shifts;
+        const RgbaImage& own = Picture(tile.tileset, tile.tileId, place);
+        const ScreenPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
+        bool shifted = false;
+        for (const TmxFrame& frame : frames) {
+            const RgbaImage& picture = Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
+            const double dx = tileset.offsetX * drawn.x * (1.0 / picture.width - 1.0 / own.width);
+            const double dy = tileset.offsetY * drawn.y * (1.0 / picture.height - 1.0 / own.height);
+            shifts.push_back({std::llround((corner.x + dx) * scaleX) - look.cornerX,
+                              std::llround((corner.y + dy) * scaleY) - look.cornerY});
+            shifted = shifted || shifts.back() != std::pair<int64_t, int64_t>{0, 0};
+        }
+        if (!shifted) shifts.clear();
+        return shifts;
+    }
+
+    // Where an animated tile is described, for what is wrong with a frame.
+    const SourcePlace& FramePlace(size_t index, uint32_t tileId, const SourcePlace& usedAt) const
+    {
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const auto tile = tileset.tiles.find(tileId);
+        return tile != tileset.tiles.end() ? tile->second.place : usedAt;
+    }
+
     // The tile as a look of its own; other looks of it are its variants.
-    Look PlainLook(uint32_t tileId, size_t index) const
+    Look PlainLook(uint32_t tileId, size_t index)
     {
         PlacedTile tile;
         tile.tileset = index;
         tile.tileId = tileId;
-        return MakeLook(tile, grid.TileLayerCorner(), LayerTileSize(tile), 1, {});
+        const TmxTileset& tileset = tmx.tilesets[index];
+        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX, grid.TileLayerCorner().y + tileset.offsetY};
+        return MakeLook(tile, corner, LayerTileSize(tile), 1, {});
     }
 
     const std::string& AnimationName(size_t index, const Look& look, const SourcePlace& place)
@@ -417,8 +464,10 @@ private:
         }
         AnimationSource animation;
         animation.name = name;
-        for (const TmxFrame& frame : Frames(index, look.tileId)) {
-            animation.frames.push_back(AnchoredFrame(index, look, frame, place));
+        const std::vector<TmxFrame> frames = Frames(index, look.tileId);
+        for (size_t f = 0; f < frames.size(); ++f) {
+            const auto shift = look.frameShifts.empty() ? std::pair<int64_t, int64_t>{0, 0} : look.frameShifts[f];
+            animation.frames.push_back(AnchoredFrame(index, look, frames[f], shift, place));
         }
         output.animations.emplace(std::make_pair(look.tileId, variant), std::move(animation));
         return output.animationNames.emplace(look, name).first->second;
@@ -432,19 +481,18 @@ private:
         return {TmxFrame{tileId, StillFrameDuration}};
     }
 
-    FrameSource AnchoredFrame(size_t index, const Look& look, const TmxFrame& frame, const SourcePlace& place)
+    FrameSource AnchoredFrame(size_t index, const Look& look, const TmxFrame& frame, std::pair<int64_t, int64_t> shift,
+                              const SourcePlace& place)
     {
-        const TmxTileset& tileset = tmx.tilesets[index];
-        const auto tile = tileset.tiles.find(look.tileId);
-        const SourcePlace& framePlace = tile != tileset.tiles.end() ? tile->second.place : place;
-        FrameSource result = Pixels(index, look, frame.tileId, framePlace);
+        FrameSource result = Pixels(index, look, frame.tileId, FramePlace(index, look.tileId, place));
         framePixelsMade += uint64_t(result.width) * result.height;
         if (framePixelsMade > MaxFramePixelsMade) {
             throw ImportRefusal(place, "the sprites would hold more than " + std::to_string(MaxFramePixelsMade) +
                                            " pixels");
         }
         result.duration = frame.duration;
-        const int64_t anchorX = -look.cornerX, anchorY = int64_t(result.height) - look.cornerY;
+        const int64_t anchorX = -(look.cornerX + shift.first);
+        const int64_t anchorY = int64_t(result.height) - (look.cornerY + shift.second);
         if (anchorX < INT16_MIN || anchorX > INT16_MAX || anchorY < INT16_MIN || anchorY > INT16_MAX) {
             throw ImportRefusal(place, "the tile is drawn too far from its cell");
         }
@@ -454,23 +502,45 @@ private:
     }
 
     // A frame's pixels for a look: scaled, turned and faded, with a colour
-    // key that none of its visible pixels has.
+    // key that none of its visible pixels has. The editor draws every frame
+    // of an animation at the size of the look's own tile, stretched if the
+    // frame's picture has another.
     FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place)
     {
-        const FrameKey key{tileId, look.flipH, look.flipV, look.width, look.height, look.opacity};
-        TilesetOutput& output = outputs[index];
-        if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
-        const ScreenPoint natural = NaturalSize(index, tileId, place);
+        const ScreenPoint natural = NaturalSize(index, look.tileId, place);
         const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
         const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
-        RgbaImage image = ResamplePicture(Picture(index, tileId, place), uint32_t(width), uint32_t(height));
+        const bool onGrid = DrawnOnTheGrid(index, look);
+        const FrameKey key{tileId, look.flipH, look.flipV, width, height, look.opacity, onGrid};
+        TilesetOutput& output = outputs[index];
+        if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
+        const RgbaImage& picture = Picture(index, tileId, place);
+        RgbaImage image = ResamplePicture(picture, uint32_t(width), uint32_t(height));
         FlipPicture(image, look.flipH, look.flipV);
+        if (onGrid) {
+            // Neighbouring tiles of a layer must still meet once scaled. The
+            // map's cell, in the pixels of a picture drawn at `natural`:
+            RgbaImage turned = picture;
+            FlipPicture(turned, look.flipH, look.flipV);
+            const CellDiamond sourceCell = {grid.tileWidth * picture.width / natural.x,
+                                            grid.tileHeight * picture.height / natural.y};
+            CoverCellDiamond(image, turned, {ProgramTileWidth, ProgramTileHeight}, sourceCell);
+        }
         FadePicture(image, look.opacity / 255.0);
         FrameSettings settings;
         settings.colorKey = UnusedColour(image);
         std::vector<std::string> notes;  // none: the key colour is unused
         FrameSource frame = MakeFrame(image, 0, 0, image.width, image.height, settings, 1, notes);
         return output.frames.emplace(key, std::move(frame)).first->second;
+    }
+
+    // Whether the look draws its tile at the size a tile layer draws it, the
+    // picture's bottom-left diamond on its cell.
+    bool DrawnOnTheGrid(size_t index, const Look& look) const
+    {
+        if (look.width == 0) return true;
+        return tmx.tilesets[index].gridRenderSize && look.width == int64_t(ProgramTileWidth) &&
+               look.height == int64_t(ProgramTileHeight);
     }
 
     // --- Sprites --------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "tools/spritetool/SpriteWriter.h"
 #include "tools/tmximport/TmxMap.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ constexpr int32_t FirstTilesetSpriteId = 100;
 struct SpriteFile {
     std::string fileName;
     SpriteSource sprite;
+    std::optional<std::vector<uint8_t>> bytes;  // the file as it was exported, when it differs from `sprite`
 };
 
 struct ConvertedWorld {
@@ -25,6 +27,9 @@ struct ConvertedWorld {
     std::vector<SpriteListing> spriteList;
     std::vector<SpriteFile> sprites;
     std::vector<std::string> warnings;
+    // A world exported from the program's files comes back as they were.
+    std::optional<std::string> spriteListText;
+    std::optional<std::vector<uint8_t>> mapBytes;
 };
 
 // Refuses (ImportRefusal) what cannot be drawn: unknown tile ids, unreadable
