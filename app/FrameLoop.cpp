@@ -1,6 +1,8 @@
-#include "app/FrameRateCounter.h"
-#include "app/Scene.h"
-#include "app/Shell.h"
+#include "app/FrameLoop.h"
+
+#include "app/ProcessObjects.h"
+#include "app/SceneSteps.h"
+#include "app/StartUp.h"
 #include "sprite/FrameTick.h"
 
 #include <cstdio>
@@ -16,7 +18,8 @@ constexpr COLORREF Red = 255;
 constexpr int32_t RateX = 50;
 constexpr int32_t RateY = 50;
 
-// Takes at most one message; false once WM_QUIT has arrived, its code in `exitCode`.
+// Takes and dispatches at most one waiting message. Returns false once
+// WM_QUIT has arrived, with its code in `exitCode`.
 bool TakeMessage(int& exitCode)
 {
     MSG message;
@@ -30,6 +33,8 @@ bool TakeMessage(int& exitCode)
     return true;
 }
 
+// Clears the draw surface, draws the scene and the frame rate into it, and
+// presents it.
 void DrawFrame()
 {
     GraphicsDevice& device = *MainDevice;

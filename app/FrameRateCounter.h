@@ -10,9 +10,8 @@ struct FrameRateCounter {
     uint32_t lastTime = 0;    // tick count of the last sample
     double rate = 0.0;        // frames per second, as shown
 
-    // Counts one pass at tick `now`; the pass that closes an interval is counted in it.
+    // Counts one pass at tick `now`, and samples the rate once more than
+    // `interval` milliseconds have passed; the pass that closes an interval is
+    // counted in it.
     void CountFrame(uint32_t now);
 };
-
-// The one counter of the process (app/ProcessObjects.cpp).
-extern FrameRateCounter FrameRate;

@@ -1,4 +1,4 @@
-#include "app/Shell.h"
+#include "app/MainWindow.h"
 
 #include "app/WindowGeometry.h"
 
@@ -7,6 +7,8 @@
 namespace {
 constexpr const char* WindowName = "Client";
 }  // namespace
+
+HWND MainWindow = nullptr;
 
 HWND CreateMainWindow(HINSTANCE instance)
 {

@@ -1,9 +1,6 @@
-// The objects that live as long as the process. C++ orders static construction
-// only within one translation unit, so all of them are defined here, in the
-// order they are made: the frame-rate counter, the map, Walker1, Walker2.
-// They are torn down in the reverse order at every exit.
-#include "app/FrameRateCounter.h"
-#include "app/World.h"
+// C++ orders static construction only within one translation unit, so all of
+// the process's objects are defined here, in the order they are made.
+#include "app/ProcessObjects.h"
 
 FrameRateCounter FrameRate;
 TileMap Map;

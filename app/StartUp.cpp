@@ -1,5 +1,7 @@
-#include "app/Scene.h"
-#include "app/Shell.h"
+#include "app/StartUp.h"
+
+#include "app/MainWindow.h"
+#include "app/SceneSteps.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"
@@ -7,7 +9,6 @@
 
 #include <cstdio>
 
-HWND MainWindow = nullptr;
 GraphicsDevice* MainDevice = nullptr;
 
 namespace {
@@ -46,11 +47,4 @@ bool StartUp()
     if (!StartScene()) return false;
     PlaceWalkers();
     return true;
-}
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
-    MainWindow = CreateMainWindow(instance);
-    if (!StartUp()) return -1;
-    return RunFrameLoop();
 }

@@ -11,4 +11,5 @@ struct WindowGeometry {
     int32_t height;
 };
 
+// Returns the style and place of the main window on a screen of that size.
 WindowGeometry MainWindowGeometry(bool fullScreen, int32_t screenWidth, int32_t screenHeight);

@@ -19,9 +19,9 @@ include(GoogleTest)
 
 # client_add_test(<name> SOURCES ... [LIBRARIES ...] [LABELS ...] [TIMEOUT s])
 # One GoogleTest executable registered as one CTest test, named with the build's
-# prefix. (WIN32_RUN is accepted for older callers: every build runs every test.)
+# prefix. Every build runs every test it builds.
 function(client_add_test name)
-    cmake_parse_arguments(T "WIN32_RUN" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBRARIES} GTest::gtest GTest::gtest_main)
     add_test(NAME ${CLIENT_TEST_PREFIX}${name} COMMAND ${name} --gtest_brief=1

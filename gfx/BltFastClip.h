@@ -3,7 +3,7 @@
 // which lands at (x + left, y + top). Only the destination's bounds clip.
 #pragma once
 
-#include "sprite/Rect.h"
+#include "base/Rect.h"
 
 #include <cstdint>
 
@@ -14,6 +14,8 @@ struct BltFastClip {
     Rect source;    // the clipped part, in source coordinates
 };
 
-// `sourceRect` null: the whole source, sourceWidth x sourceHeight.
+// Clips the copy of `sourceRect` of the source (the whole source,
+// sourceWidth x sourceHeight, when null) to the destination. Returns where the
+// part that lands goes and which part it is, or `empty` when nothing lands.
 BltFastClip ClipBltFast(int32_t x, int32_t y, const Rect* sourceRect, int32_t sourceWidth,
                         int32_t sourceHeight, int32_t destinationWidth, int32_t destinationHeight);

@@ -1,7 +1,7 @@
 #include "gfx/GraphicsDevice.h"
 
+#include "base/ErrLog.h"
 #include "gfx/BltFastClip.h"
-#include "gfx/ErrLog.h"
 #include "gfx/PixelColor.h"
 #include "gfx/SurfaceLayout.h"
 
@@ -19,8 +19,8 @@ RECT RectFrom(const Rect& rect)
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-// Width and height of a surface; 0 x 0 when it cannot be described, which
-// clips every copy to nothing.
+// Finds the width and height of a surface; 0 x 0 when it cannot be described,
+// which clips every copy to nothing.
 void SurfaceSize(IDirectDrawSurface7* surface, int32_t& surfaceWidth, int32_t& surfaceHeight)
 {
     DDSURFACEDESC2 desc = EmptySurfaceDesc();
@@ -119,8 +119,8 @@ HRESULT GraphicsDevice::BltFast(IDirectDrawSurface7* destination, IDirectDrawSur
     const Rect part = sourceRect ? RectFrom(*sourceRect) : Rect{};
     const BltFastClip clip = ClipBltFast(x, y, sourceRect ? &part : nullptr, sourceWidth, sourceHeight,
                                          destinationWidth, destinationHeight);
-    // Nothing lands on the destination: the platform would refuse the empty
-    // rectangle, and that refusal must not end the program.
+    // When nothing lands on the destination, the platform would refuse the
+    // empty rectangle, and that refusal must not end the program.
     if (clip.empty) return 0;
     RECT clipped = RectFrom(clip.source);
     const HRESULT result = destination->BltFast(clip.x, clip.y, source, &clipped, flags);
@@ -138,12 +138,9 @@ HRESULT GraphicsDevice::GetSurfaceBuffer(IDirectDrawSurface7* surface, SurfaceBu
     surface->Unlock(nullptr);
     const SurfaceMemory memory{static_cast<uint8_t*>(desc.lpSurface), static_cast<int32_t>(desc.lPitch),
                                static_cast<int32_t>(desc.dwWidth), static_cast<int32_t>(desc.dwHeight)};
-    Rect area = WholeSurface(memory);
-    if (rect) {
-        area = RectFrom(*rect);
-        ClampToSurface(area, memory.width, memory.height);
-        *rect = RectFrom(area);
-    }
+    // The caller's rectangle comes back clamped, as the buffer describes it.
+    const Rect area = rect ? ClampToSurface(RectFrom(*rect), memory.width, memory.height) : WholeSurface(memory);
+    if (rect) *rect = RectFrom(area);
     *buffer = DescribeRect(memory, area, bitsPerPixel);
     return 0;
 }

@@ -19,18 +19,33 @@ static_assert(sizeof(DDBLTFX) == 100, "DDBLTFX as DirectDraw 7 knows it");
 #endif
 
 // No virtual destructor: the one device lives as long as the process.
+// Every operation returns 0 on success; a failed platform call goes to ErrLog,
+// and its code is returned only when the log could not be written.
 class GraphicsDevice {
 public:
+    // Keeps the window and the mode, then creates the variant's surfaces.
     virtual HRESULT Init(HWND deviceWindow, uint16_t deviceWidth, uint16_t deviceHeight, uint8_t deviceBitsPerPixel);
+    // Creates DirectDraw and the variant's surfaces, the draw target among them.
     virtual HRESULT Create() = 0;
+    // Fills the whole surface with `color`.
     virtual HRESULT ColorFill(IDirectDrawSurface7* surface, COLORREF color);
+    // Creates an off-screen surface of that size in system memory into `surface`.
     virtual HRESULT CreateSurface(uint16_t surfaceWidth, uint16_t surfaceHeight, IDirectDrawSurface7** surface);
+    // Presents the finished frame.
     virtual HRESULT Flip() = 0;
+    // Makes `color` the surface's source colour key.
     virtual HRESULT SetColorKey(IDirectDrawSurface7* surface, COLORREF color);
+    // Copies `sourceRect` of the source (all of it when null) with its corner
+    // (0, 0) landing at (x, y), clipped to the destination (BltFastClip.h). A
+    // copy of which nothing lands does nothing and succeeds.
     virtual HRESULT BltFast(IDirectDrawSurface7* destination, IDirectDrawSurface7* source, int32_t x, int32_t y,
                             RECT* sourceRect, DWORD flags);
+    // Describes `rect` of the surface (all of it when null) as a SurfaceBuffer.
+    // The rectangle is clamped to the surface and written back clamped.
     virtual HRESULT GetSurfaceBuffer(IDirectDrawSurface7* surface, SurfaceBuffer* buffer, RECT* rect);
+    // Writes `text` at (x, y) in `color` on a transparent background.
     virtual HRESULT DrawText(IDirectDrawSurface7* surface, int32_t x, int32_t y, COLORREF color, const char* text);
+    // Releases the interfaces; never called in the program.
     virtual void Release();
 
     HWND window = nullptr;
@@ -45,19 +60,21 @@ public:
 protected:
     ~GraphicsDevice() = default;
 
-    // The first steps of both Creates: the default driver's DirectDraw object,
-    // asked for its IDirectDraw7 interface.
+    // Takes the first steps of both Creates: makes the default driver's
+    // DirectDraw object and asks it for its IDirectDraw7 interface.
     HRESULT CreateDirectDraw();
 };
 
-// A zeroed surface description with its size filled in.
+// Returns a zeroed surface description with its size filled in.
 DDSURFACEDESC2 EmptySurfaceDesc();
 
-// The description of an off-screen surface in system memory, width x height.
+// Returns the description of an off-screen surface in system memory, width x
+// height.
 DDSURFACEDESC2 OffscreenSurfaceDesc(DWORD surfaceWidth, DWORD surfaceHeight);
 
-// ErrLog for a failed platform call: ends the process, or, when the log could
-// not be written, hands the call's code back for the operation to return.
+// Logs a failed platform call with ErrLog, which ends the process. Returns the
+// call's code, for the operation to return, only when the log could not be
+// written.
 HRESULT LogFailure(const char* messageFormat, HRESULT code);
 
 // Releases the interface, if there is one, and forgets it.

@@ -1,14 +1,10 @@
 #include "gfx/SurfaceLayout.h"
 
-#include <algorithm>
 #include <cstddef>
 
-void ClampToSurface(Rect& rect, int32_t width, int32_t height)
+Rect ClampToSurface(const Rect& rect, int32_t width, int32_t height)
 {
-    rect.left = std::max(rect.left, 0);
-    rect.top = std::max(rect.top, 0);
-    rect.right = std::min(rect.right, width);
-    rect.bottom = std::min(rect.bottom, height);
+    return rect.Intersected({0, 0, width, height});
 }
 
 Rect WholeSurface(const SurfaceMemory& surface)

@@ -2,8 +2,8 @@
 // rectangle of it become a SurfaceBuffer.
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
-#include "sprite/Rect.h"
 
 #include <cstdint>
 
@@ -15,12 +15,14 @@ struct SurfaceMemory {
     int32_t height;
 };
 
-// Raises left and top to at least 0, lowers right and bottom to at most the
-// surface's width and height. Nothing else: an inverted rectangle stays inverted.
-void ClampToSurface(Rect& rect, int32_t width, int32_t height);
+// Returns `rect` with left and top raised to at least 0, right and bottom
+// lowered to at most the surface's width and height. Nothing else: an inverted
+// rectangle stays inverted.
+Rect ClampToSurface(const Rect& rect, int32_t width, int32_t height);
 
-// The rectangle (0, 0, width, height).
+// Returns the rectangle of the whole surface, (0, 0, width, height).
 Rect WholeSurface(const SurfaceMemory& surface);
 
-// The buffer of `rect`, whose pixels have `bitsPerPixel` bits.
+// Returns the SurfaceBuffer of `rect` of the surface, whose pixels have
+// `bitsPerPixel` bits.
 SurfaceBuffer DescribeRect(const SurfaceMemory& surface, const Rect& rect, uint8_t bitsPerPixel);

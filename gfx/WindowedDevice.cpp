@@ -2,7 +2,8 @@
 
 namespace {
 
-// The pixel depth a surface was actually given; 0 when it cannot be described.
+// Returns the pixel depth a surface was actually given, or 0 when it cannot be
+// described.
 DWORD SurfaceBitsPerPixel(IDirectDrawSurface7* surface)
 {
     DDSURFACEDESC2 desc = EmptySurfaceDesc();
@@ -34,7 +35,8 @@ HRESULT WindowedDevice::Create()
         return LogFailure("CreateSurface failed with Err : %d", DDERR_INVALIDPIXELFORMAT);
 
     AttachClipper();
-    // Drawn into even without a clipper: the frame is then copied unclipped.
+    // The draw surface is used even without a clipper; the frame is then
+    // copied unclipped.
     drawTarget = back;
     return 0;
 }

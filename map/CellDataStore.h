@@ -15,7 +15,8 @@ public:
     CellDataStore(const CellDataStore&) = delete;
     CellDataStore& operator=(const CellDataStore&) = delete;
 
-    // `size` bytes (more than 0), or null when memory runs out.
+    // Hands out a block of `size` bytes (more than 0). Returns it, or null when
+    // memory runs out.
     uint8_t* Allocate(size_t size)
     {
         if (size > left && !NewChunk(size)) return nullptr;
@@ -25,9 +26,10 @@ public:
         return block;
     }
 
-    // Every block at once.
+    // Releases every block at once.
     void Release();
-    // Trades contents with `other`: a load hands what it read to the map.
+    // Trades contents with `other`, which is how a load hands what it read to
+    // the map.
     void Swap(CellDataStore& other);
 
 private:

@@ -1,6 +1,6 @@
-// The map into a locked surface: every floor tile in array order, then every
-// scene object in list order. No culling: DrawSprite rejects what lies off the
-// surface. Each drawable remembers its animation search (AnimationMemo.h);
+// Draws the map into a locked surface: every floor tile in array order, then
+// every scene object in list order. There is no culling here: DrawSprite
+// rejects what lies off the surface. Each drawable remembers its animation search (AnimationMemo.h);
 // its sprite is still asked for, and its frame taken, every time.
 #include "map/TileMap.h"
 #include "map/TileProjection.h"

@@ -4,8 +4,10 @@
 
 using ErrorBoxHandler = void (*)(const char* text, const char* caption);
 
+// Shows `text` under `caption` and returns once it has been seen.
 void ShowErrorBox(const char* text, const char* caption);
 
 // Replaces what ShowErrorBox does, so that tests can see the box and a fuzzer
-// can silence it; null restores the platform's box. Returns the handler it replaced.
+// can silence it; null restores the platform's box. Returns the handler it
+// replaced.
 ErrorBoxHandler SetErrorBoxHandler(ErrorBoxHandler handler);

@@ -14,10 +14,11 @@
 // checked against the bytes that are left before anything is allocated for
 // it. A file that breaks the layout is treated like a wrong magic: the box is
 // shown and the map is left as it was.
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/MapCells.h"
+#include "map/MapFile.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,12 +27,8 @@
 
 namespace {
 
-constexpr size_t CellFixedBytes = 7;
-constexpr size_t FloorTileBytes = 47;
-constexpr size_t ObjectBytes = 51;
-constexpr size_t NameBytes = 33;
-
-// What a load has read so far; released unless it is handed to the map.
+// What a load has read so far. It is released when the load fails, and handed
+// to the map when it succeeds.
 struct MapContents {
     int32_t headerValue = 0;
     uint16_t width = 0;
@@ -50,21 +47,23 @@ struct MapContents {
 
 bool ReadMagic(BoundedReader& file)
 {
-    // Read into a zeroed buffer and compared with the terminator: a file
-    // shorter than the magic is wrong as well.
-    char magic[4] = {};
-    file.ReadBytes(magic, 3);
-    return std::memcmp(magic, "MAP", 4) == 0;
+    // The buffer starts zeroed and is compared including its terminator, so a
+    // file shorter than the magic fails the comparison as a wrong magic does.
+    char magic[MapMagicSize + 1] = {};
+    file.ReadBytes(magic, MapMagicSize);
+    return std::memcmp(magic, MapMagic, sizeof magic) == 0;
 }
 
-// The name field holds at most 32 characters; a field without a NUL is cut there.
-void CopyName(const uint8_t* field, char (&name)[NameBytes])
+// Copies an animation name field. The field holds at most 32 characters and a
+// NUL; a field without a NUL is cut after 32 characters.
+void CopyName(const uint8_t* field, AnimationName& name)
 {
-    std::memcpy(name, field, NameBytes);
-    name[NameBytes - 1] = '\0';
+    std::memcpy(name, field, AnimationNameSize);
+    name[AnimationNameSize - 1] = '\0';
 }
 
-// A cell's fixed part: blocked u8 | value i16 | dataLength i32.
+// Decodes the fixed part of a cell (blocked u8 | value i16 | dataLength i32);
+// its data is read apart.
 void DecodeCell(const uint8_t* fixed, MapCell& cell)
 {
     cell.blocked = fixed[0];
@@ -80,29 +79,33 @@ bool ReadCellData(BoundedReader& file, CellDataStore& cellData, MapCell& cell)
     return cell.data && file.ReadBytes(cell.data, static_cast<size_t>(cell.dataLength));
 }
 
-// Cells are decoded in runs straight from the bytes at hand, one bounds check
-// per run. A cell with data ends a run: data that lies at hand is copied from
-// there and the next run goes on; data beyond it (or of a negative length) is
-// read through the reader, with every check.
+// Reads one row of cells. Returns false when the file ends inside it or a
+// cell's data cannot be had.
+//
+// For speed the cells are decoded in runs straight from the bytes the reader
+// holds in memory, with one bounds check per run. A cell with data ends a run.
+// If its data lies in memory too, it is copied from there and the next run
+// starts after it; if not (or if its length is negative), the data is read
+// through the reader, which checks it as every read.
 bool ReadRow(BoundedReader& file, CellDataStore& cellData, MapCell* cells, uint16_t width)
 {
     size_t x = 0;
     while (x < width) {
         size_t held = 0;
-        const uint8_t* bytes = file.Peek(CellFixedBytes, held);
+        const uint8_t* bytes = file.Peek(MapCellFixedSize, held);
         if (!bytes) return false;
         size_t used = 0;
         MapCell* dataToRead = nullptr;
-        while (x < width && held - used >= CellFixedBytes) {
-            const size_t run = std::min((held - used) / CellFixedBytes, width - x);
+        while (x < width && held - used >= MapCellFixedSize) {
+            const size_t run = std::min((held - used) / MapCellFixedSize, width - x);
             size_t decoded = 0;
             bool withData = false;
             while (decoded < run && !withData) {
-                DecodeCell(bytes + used + decoded * CellFixedBytes, cells[x + decoded]);
+                DecodeCell(bytes + used + decoded * MapCellFixedSize, cells[x + decoded]);
                 withData = cells[x + decoded].dataLength != 0;
                 ++decoded;
             }
-            used += decoded * CellFixedBytes;
+            used += decoded * MapCellFixedSize;
             x += decoded;
             if (!withData) continue;
             MapCell& cell = cells[x - 1];
@@ -125,7 +128,7 @@ bool ReadCells(BoundedReader& file, MapContents& map)
 {
     // Without cells there is no row table at all.
     if (map.width == 0 || map.height == 0) return true;
-    if (!file.Fits(int64_t(map.width) * map.height, CellFixedBytes)) return false;
+    if (!file.Fits(int64_t(map.width) * map.height, MapCellFixedSize)) return false;
     map.rows = new (std::nothrow) MapCell*[map.height]();
     if (!map.rows) return false;
     for (uint16_t y = 0; y < map.height; ++y) {
@@ -136,9 +139,9 @@ bool ReadCells(BoundedReader& file, MapContents& map)
     return true;
 }
 
-// Sprite ids to registry indices. Neighbouring records mostly name the same
-// sprite, and the registry does not change while the map loads, so the last
-// answer is kept.
+// Turns sprite ids into registry indices. Neighbouring records mostly name
+// the same sprite, and the registry does not change while the map loads, so
+// the last answer is kept and reused.
 class SpriteIndices {
 public:
     explicit SpriteIndices(const SpriteRegistry& registry) : sprites(registry) {}
@@ -160,7 +163,9 @@ private:
     int32_t lastIndex = -1;
 };
 
-// A count of 0 or less means none; a larger one must fit in what is left.
+// Reads the count of the records that follow. A count of 0 or less means
+// none. Returns false when the count cannot be read or more records are
+// counted than the rest of the file could hold.
 bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
 {
     if (!file.Read(count)) return false;
@@ -168,6 +173,7 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, int32_t& count)
     return file.Fits(count, recordBytes);
 }
 
+// Decodes a floor tile record:
 // x y z i16 | sprite id i32 | animationName char[33] | direction i32
 void DecodeFloorTile(const uint8_t* record, SpriteIndices& sprites, FloorTile& tile)
 {
@@ -181,20 +187,21 @@ void DecodeFloorTile(const uint8_t* record, SpriteIndices& sprites, FloorTile& t
 
 bool ReadFloorTiles(BoundedReader& file, SpriteIndices& sprites, MapContents& map)
 {
-    if (!ReadCount(file, FloorTileBytes, map.floorTileCount)) return false;
+    if (!ReadCount(file, MapFloorTileSize, map.floorTileCount)) return false;
     if (map.floorTileCount == 0) return true;
     // Not zeroed first: every field is read, or the load fails.
     map.floorTiles = new (std::nothrow) FloorTile[static_cast<size_t>(map.floorTileCount)];
     if (!map.floorTiles) return false;
     FloorTile* tile = map.floorTiles;
-    return file.ReadInPieces(static_cast<size_t>(map.floorTileCount), FloorTileBytes,
+    return file.ReadInPieces(static_cast<size_t>(map.floorTileCount), MapFloorTileSize,
                              [&](const uint8_t* records, size_t count) {
                                  for (size_t i = 0; i < count; ++i) {
-                                     DecodeFloorTile(records + i * FloorTileBytes, sprites, *tile++);
+                                     DecodeFloorTile(records + i * MapFloorTileSize, sprites, *tile++);
                                  }
                              });
 }
 
+// Decodes an object record:
 // x0 y0 x1 y1 z i16 | sprite id i32 | animationName char[33] | direction i32
 SceneObject DecodeObject(const uint8_t* record, SpriteIndices& sprites)
 {
@@ -219,8 +226,8 @@ bool TileMap::LoadMap(const char* fileName)
     if (!file) return false;
     bool loaded = false;
     size_t size = 0;
-    // Read through the reader's window: the bytes are decoded while they are
-    // still in the cache, and a large map is never held whole.
+    // The file is read through the reader's window, so the bytes are decoded
+    // while they are still in the cache and a large map is never held whole.
     if (SizeOfRest(file, size)) {
         BoundedReader reader(file, size);
         loaded = ReadMap(reader);
@@ -236,17 +243,20 @@ bool TileMap::ReadMap(BoundedReader& file)
     int32_t objectCount = 0;
     const bool whole = ReadMagic(file) && file.Read(map.headerValue) && file.Read(map.width) &&
                        file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
-                       ReadCount(file, ObjectBytes, objectCount);
+                       ReadCount(file, MapObjectSize, objectCount);
     if (!whole) {
-        // A file that cannot be read at all (a directory, say) is no wrong map file.
+        // A file that cannot be read at all (a directory, say) is not a wrong
+        // map file, so it shows no box.
         if (!file.ReadError()) ShowErrorBox("Wrong map file.", "Error");
         return false;
     }
 
-    // Everything left fits now: the objects cannot fail half-way. A map loaded
-    // before (never, in the program) gives way, except its scene objects.
+    // The object count has been checked against what is left, so reading the
+    // objects cannot fail half-way. From here on the new map replaces the old
+    // one (the program never loads a second map), except that scene objects
+    // already in the list stay.
     ReleaseRows(rows, height);
-    cellData.Swap(map.cellData);  // the old cells' data goes with `map`
+    cellData.Swap(map.cellData);  // the old cells' data is released with `map`
     delete[] floorTiles;
     headerValue = map.headerValue;
     width = map.width;
@@ -256,10 +266,10 @@ bool TileMap::ReadMap(BoundedReader& file)
     floorTiles = map.floorTiles;
     map.rows = nullptr;
     map.floorTiles = nullptr;
-    // The file's order is the drawing order. A file that ends early after all
-    // (shorter than the file system said) keeps the objects read so far.
-    file.ReadInPieces(static_cast<size_t>(objectCount), ObjectBytes, [&](const uint8_t* records, size_t count) {
-        for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * ObjectBytes, spriteIndices));
+    // The file's order is the drawing order. If the file ends early after all
+    // (it was shorter than the file system said), the objects read so far stay.
+    file.ReadInPieces(static_cast<size_t>(objectCount), MapObjectSize, [&](const uint8_t* records, size_t count) {
+        for (size_t i = 0; i < count; ++i) AppendObject(DecodeObject(records + i * MapObjectSize, spriteIndices));
     });
     return true;
 }

@@ -23,14 +23,16 @@ public:
 
     SceneEntry* First() const { return sentinel->next; }
     SceneEntry* Last() const { return sentinel->previous; }
-    // The sentinel: what First() is when the list is empty, and what follows Last().
+    // Returns the sentinel, which First() returns when the list is empty and
+    // which follows Last().
     const SceneEntry* End() const { return sentinel; }
     int32_t Count() const { return count; }
 
-    // Links a new entry holding a copy of `object` immediately before `position`.
+    // Links a new entry holding a copy of `object` immediately before
+    // `position`. Returns the new entry.
     SceneEntry* InsertBefore(SceneEntry* position, const SceneObject& object);
     SceneEntry* Append(const SceneObject& object);
-    // Unlinks and releases the entry; a reference to it is no longer valid.
+    // Unlinks and releases the entry; any pointer to it is no longer valid.
     void Remove(SceneEntry* entry);
     void RemoveAll();
 

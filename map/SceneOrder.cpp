@@ -23,7 +23,8 @@ SceneEntry* TileMap::AppendObject(const SceneObject& object)
 
 namespace {
 
-// Coordinates are 16-bit: a value pushed past the range wraps.
+// Returns `value` moved by `change`. Coordinates are 16-bit, so a value pushed
+// past the range wraps.
 int16_t Add16(int16_t value, int32_t change)
 {
     return static_cast<int16_t>(static_cast<uint16_t>(int64_t(value) + change));
@@ -46,7 +47,7 @@ void TileMap::MoveObject(SceneEntry*& entry, int32_t dx, int32_t dy, int32_t dz)
 
 bool TileMap::IsWalkable(int32_t x, int32_t y, int32_t dx, int32_t dy) const
 {
-    // Widened, so that no step can overflow into the map.
+    // In 64 bits, so that no step can overflow back onto the map.
     const int64_t targetX = int64_t(x) + dx;
     const int64_t targetY = int64_t(y) + dy;
     if (targetX < 0 || targetX >= width || targetY < 0 || targetY >= height) return false;

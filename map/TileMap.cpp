@@ -9,7 +9,7 @@ void ReleaseRows(MapCell** rows, uint16_t height)
 
 TileMap::~TileMap()
 {
-    // The registry, then the list's sentinel, go with the members.
+    // The registry, then the list's sentinel, are released with the members.
     ClearMap();
 }
 
@@ -18,7 +18,7 @@ void TileMap::ClearMap()
     ReleaseRows(rows, height);
     rows = nullptr;
     cellData.Release();
-    // No cells are left to answer for these.
+    // No cells are left that these could describe.
     width = height = 0;
     delete[] floorTiles;
     floorTiles = nullptr;

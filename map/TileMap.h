@@ -24,7 +24,7 @@ struct FloorTile {
     int16_t y;
     int16_t z;
     int32_t spriteIndex;
-    char animationName[33];
+    AnimationName animationName;
     int32_t direction;
 };
 
@@ -35,8 +35,8 @@ public:
     TileMap(const TileMap&) = delete;
     TileMap& operator=(const TileMap&) = delete;
 
-    // Map file (MapFile.cpp). Sprite ids become indices of `sprites`, so the
-    // registry must be filled first. A wrong magic, or a file that breaks the
+    // Map file (MapFile.cpp): loads the file into the map. Sprite ids become
+    // indices of `sprites`, so the registry must be filled first. A wrong magic, or a file that breaks the
     // layout, shows the "Wrong map file." box; then, and when the file cannot
     // be read, the result is false and the map is as it was.
     bool LoadMap(const char* fileName);
@@ -47,14 +47,26 @@ public:
     void ClearMap();
 
     // Scene list (SceneOrder.cpp).
+    // Inserts a copy of `object` before the first entry that IsInFront puts in
+    // front of it, or at the end. Returns the new entry.
     SceneEntry* InsertObject(const SceneObject& object);
+    // Appends a copy of `object` at the end, as the loader does in file order.
+    // Returns the new entry.
     SceneEntry* AppendObject(const SceneObject& object);
+    // Moves the object of `entry` by (dx, dy) cells and dz, when IsWalkable
+    // allows the step from its anchor cell, and inserts it anew for its new
+    // place; `entry` then refers to the new entry. Otherwise nothing changes.
     void MoveObject(SceneEntry*& entry, int32_t dx, int32_t dy, int32_t dz);
+    // Returns whether the cell (x + dx, y + dy) lies on the map and is not
+    // blocked.
     bool IsWalkable(int32_t x, int32_t y, int32_t dx, int32_t dy) const;
+    // Returns whether `existing` is drawn after `added`, which then goes
+    // before it in the list.
     static bool IsInFront(const SceneObject& existing, const SceneObject& added);
 
-    // Rendering (DrawMap.cpp): every floor tile, then every scene object, each
-    // through its sprite; whatever has no loadable sprite is skipped.
+    // Rendering (DrawMap.cpp): draws every floor tile, then every scene
+    // object, each through its sprite, with the camera tile at the centre
+    // point (cx, cy); whatever has no loadable sprite is skipped.
     void DrawMap(SurfaceBuffer surface, int32_t cx, int32_t cy);
 
     int32_t cameraX = 0;

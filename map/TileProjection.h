@@ -13,14 +13,14 @@ struct ScreenPoint {
 constexpr int32_t TileWidth = 40;
 constexpr int32_t TileHeight = 20;
 
-// The drawing position of tile (x, y), given that of tile (0, 0).
+// Returns the drawing position of tile (x, y), given that of tile (0, 0).
 inline ScreenPoint TileToScreen(ScreenPoint origin, int16_t x, int16_t y)
 {
     return {origin.x + ((x + y) * TileWidth) / 2, origin.y + ((x - y) * TileHeight) / 2};
 }
 
-// The drawing position of tile (0, 0) when the camera tile is drawn at the
-// centre point plus the camera offset.
+// Returns the drawing position of tile (0, 0) when the camera tile is drawn
+// at the centre point (cx, cy) plus the camera offset.
 inline ScreenPoint MapOrigin(int32_t cameraX, int32_t cameraY, int32_t cameraOffsetX, int32_t cameraOffsetY,
                              int32_t cx, int32_t cy)
 {

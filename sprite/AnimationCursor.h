@@ -18,8 +18,9 @@ struct AnimationCursor {
     void Bind(const AnimationTiming& animationTiming);
     void Play();
     void Stop();
-    // Moves on at most one frame against FrameTick; true exactly when a
-    // non-looping animation has just finished its last frame.
+    // Moves the cursor on by at most one frame, measured against FrameTick.
+    // Returns true exactly when a non-looping animation has just finished its
+    // last frame.
     bool Advance();
     int32_t GetFrameIndex() const { return frameIndex; }
 };

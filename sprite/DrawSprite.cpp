@@ -3,33 +3,20 @@
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
 
-#include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// Right and bottom exclusive. 64 bits, so that no drawing position can
-// overflow on the way to the clip.
-struct Span {
-    int64_t left, top, right, bottom;
-};
-
-// The frame's rectangle on the surface before the surface clips it; false
-// when a clip rectangle leaves nothing of the frame.
-bool FrameRectangle(const SpriteFrame& frame, int64_t x, int64_t y, const Rect* clip, Span& span)
+// Returns the part of the frame that `clip` (in frame coordinates) leaves, or
+// the whole frame without a clip; empty when the clip leaves nothing.
+Rect ClippedFrame(const SpriteFrame& frame, const Rect* clip)
 {
-    if (!clip) {
-        span = {x, y, x + frame.width, y + frame.height};
-        return true;
-    }
-    const int64_t left = std::max<int64_t>(clip->left, 0);
-    const int64_t top = std::max<int64_t>(clip->top, 0);
-    const int64_t right = std::min<int64_t>(clip->right, frame.width);
-    const int64_t bottom = std::min<int64_t>(clip->bottom, frame.height);
-    if (right <= left || bottom <= top) return false;
-    span = {x + left, y + top, x + right, y + bottom};
-    return true;
+    const Rect whole{0, 0, frame.width, frame.height};
+    return clip ? clip->Intersected(whole) : whole;
 }
 
+// Returns whether the frame holds the pixels it promises: `pixelCount` pixels
+// of `bytesPerPixel` bytes each.
 bool HasPixelsFor(const SpriteFrame& frame, int64_t pixelCount, int bytesPerPixel)
 {
     return frame.pixels && bytesPerPixel > 0 && frame.pixelBytes >= pixelCount * bytesPerPixel;
@@ -49,19 +36,15 @@ uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
 bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y,
                 const Rect* clip, uint8_t depth, FrameBlit& blit)
 {
+    const Rect part = ClippedFrame(frame, clip);
+    if (part.IsEmpty()) return false;
+    // In 64 bits, so that no drawing position can overflow on the way to the
+    // clip. An empty rectangle would write nothing in the blitter either.
     const int64_t originX = int64_t(x) + frame.offsetX - frame.anchorX;
     const int64_t originY = int64_t(y) + frame.offsetY - frame.anchorY;
-    Span span;
-    if (!FrameRectangle(frame, originX, originY, clip, span)) return false;
-    // Most frames of a map lie off the surface: they leave here.
-    if (span.right < 0 || span.bottom < 0 || span.left > target.width || span.top > target.height) return false;
-
-    span.left = std::max<int64_t>(span.left, 0);
-    span.top = std::max<int64_t>(span.top, 0);
-    span.right = std::min<int64_t>(span.right, target.width);
-    span.bottom = std::min<int64_t>(span.bottom, target.height);
-    // An empty rectangle would write nothing in the blitter either.
-    if (span.right <= span.left || span.bottom <= span.top) return false;
+    const WideRect span =
+        part.As<int64_t>().Translated(originX, originY).Intersected({0, 0, target.width, target.height});
+    if (span.IsEmpty()) return false;
 
     const int sourceBytes = depth / 8;
     const int64_t pixelCount = int64_t(frame.width) * frame.height;
@@ -95,9 +78,9 @@ bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x
 
 namespace {
 
-// Without a clip rectangle: whether the whole frame lies off the surface, as
-// PlaceFrame would find. Most frames of a map do: they leave before the blit
-// is set up.
+// Returns whether a frame drawn without a clip rectangle lies wholly off the
+// surface, as PlaceFrame would find. Most frames of a map do, and this lets
+// them leave before the blit is set up.
 inline bool WhollyOffSurface(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y)
 {
     const int64_t left = int64_t(x) + frame.offsetX - frame.anchorX;

@@ -3,8 +3,8 @@
 // pitches the blitter is given for that rectangle.
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
-#include "sprite/Rect.h"
 #include "sprite/Sprite.h"
 
 #include <cstdint>
@@ -15,15 +15,17 @@ struct FrameBlit {
     bool noColorkey;            // frame flag bit 0: Blt_NoColorkey instead of Blt
 };
 
-// A frame's colour key (red in bits 0-7, green 8-15, blue 16-23) in the pixel
-// layout of `depth`: 0x00RRGGBB at 32, else 5-6-5 as a signed 16-bit value
-// widened to 32 bits, which is how the blitter compares 5-6-5 pixels.
+// Converts a frame's colour key (red in bits 0-7, green 8-15, blue 16-23) to
+// the pixel layout of `depth`. Returns 0x00RRGGBB at 32 bits; at any other
+// depth 5-6-5, as a signed 16-bit value widened to 32 bits, which is how the
+// blitter compares 5-6-5 pixels.
 uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
 
-// Places `frame` with its top-left pixel at (x, y) moved by offset - anchor,
-// on `target`, which describes a whole surface. `clip` (frame coordinates,
-// clamped to the frame) limits the part drawn. `depth` is the frame's pixel
-// layout (DisplayDepth). False when nothing is to be drawn: the frame lies
+// Works out the blit that draws `frame` on `target`, which describes a whole
+// surface, with the frame's top-left pixel at (x, y) moved by its offset
+// minus its anchor. `clip` (in frame coordinates, clamped to the frame)
+// limits the part drawn; `depth` is the layout of the frame's pixels
+// (DisplayDepth). Returns false when there is nothing to draw: the frame lies
 // wholly off the surface, its visible part is empty, or it has fewer pixels
 // than its size promises.
 bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y,

@@ -135,10 +135,12 @@ void bgr888_to_x888_ssse3(uint8_t* display, const uint8_t* stored, size_t count)
 void bgr888_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
 }  // namespace conversion
 
-// Whether the processor we run on can execute `isa`; asked once.
+// Returns whether the processor we run on can execute `isa`. The processor is
+// asked once.
 bool ProcessorHas(ConversionIsa isa);
 
-// The instruction set's name for reports: "plain", "SSE2", "SSSE3" or "AVX2".
+// Returns the instruction set's name for reports: "plain", "SSE2", "SSSE3" or
+// "AVX2".
 const char* NameOf(ConversionIsa isa);
 
 struct PixelConversionPath {
@@ -150,9 +152,9 @@ struct PixelConversionPath {
     PixelConversion convert;
 };
 
-// (stored format, display depth, instruction set) -> conversion, fastest
-// first: the first row that fits the pair and the processor is taken. The
-// plain kernel is the last row of each pair.
+// The table of conversions: (stored format, display depth, instruction set)
+// to kernel, fastest first. The first row that fits the pair and the
+// processor is taken, and the plain kernel is the last row of each pair.
 inline const PixelConversionPath* PixelConversionPaths(size_t& count)
 {
     static const PixelConversionPath paths[] = {
@@ -171,7 +173,9 @@ inline const PixelConversionPath* PixelConversionPaths(size_t& count)
     return paths;
 }
 
-// The conversion for a pair on this processor; null for any other pair.
+// Returns the fastest conversion from `storedFormat` to `depth` that this
+// processor can run, or null when no conversion leads from that format to
+// that depth.
 inline const PixelConversionPath* FindPixelConversion(uint8_t storedFormat, uint8_t depth)
 {
     size_t count = 0;

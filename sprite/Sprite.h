@@ -2,9 +2,10 @@
 // are already in the display's layout (DisplayDepth).
 #pragma once
 
+#include "base/Rect.h"
 #include "blitter/Pixmix.h"
 #include "sprite/AnimationCursor.h"
-#include "sprite/Rect.h"
+#include "sprite/AnimationName.h"
 
 #include <cstdint>
 
@@ -38,15 +39,12 @@ struct SpriteFrame {
 };
 
 struct Animation {
-    char name[33];  // NUL-terminated
+    AnimationName name;  // NUL-terminated
     int32_t direction;
     int32_t frameCount;
     AnimationTiming timing;  // cursors point at this member
     SpriteFrame* frames;     // owned, frameCount entries
 };
-
-// The name field of an animation, and of everything that names one.
-using AnimationName = char[sizeof(Animation::name)];
 
 struct Sprite {
     int32_t id;
@@ -55,13 +53,18 @@ struct Sprite {
     int32_t animationCount;
     Animation* animations;  // owned, animationCount entries
 
-    // Sprite file loading (SpriteFile.cpp). The record must be empty. False
-    // when the file cannot be read or breaks the layout; the record is then
-    // empty again. A wrong magic is logged and ends the process.
+    // Sprite file loading (SpriteFile.cpp): loads the file into the record,
+    // which must be empty, with its pixels converted to DisplayDepth. Returns
+    // false when the file cannot be read or breaks the layout, or when no
+    // conversion leads to that depth; the record is then empty again. A wrong
+    // magic is logged and ends the process.
     bool LoadSprite(const char* fileName);
+    // The same, with the pixels converted to `depth` (16 or 32) instead.
+    bool LoadSprite(const char* fileName, uint8_t depth);
     // The same for a file already in memory, read from just after its magic;
-    // nothing is logged. Pixels are converted to DisplayDepth.
+    // nothing is logged.
     bool ReadSprite(BoundedReader& file);
+    bool ReadSprite(BoundedReader& file, uint8_t depth);
     void ResetSprite();
     void FreeSprite();
 
@@ -69,9 +72,10 @@ struct Sprite {
     int FindAnimation(const char* animationName, int32_t direction) const;
     const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction,
                                        AnimationCursor* cursor) const;
-    // What GetCurrentFrame does once the animation is found (`index`, -1 for
-    // none): its first frame without a cursor, else the cursor's, binding the
-    // cursor first when it asks for that.
+    // Returns the frame to show of the animation at `index`, as GetCurrentFrame
+    // does once it has found it: the first frame without a cursor, else the
+    // cursor's, binding the cursor to the animation first when it asks for
+    // that. Returns null for an index of -1 and for an animation without frames.
     const SpriteFrame* FrameToShow(int index, AnimationCursor* cursor) const
     {
         if (index < 0) return nullptr;
@@ -86,7 +90,10 @@ struct Sprite {
         return &animation.frames[frameIndex];
     }
 
-    // Frame drawing (DrawSprite.cpp): places, clips and blits the current frame.
+    // Frame drawing (DrawSprite.cpp): draws the current frame of the animation
+    // onto `target`, placed at (x, y), clipped and blitted. Returns false only
+    // when there is no frame to show; a frame that lies off the surface draws
+    // nothing and returns true.
     bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
                     int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const;
     // The same, with the animation's search remembered in `memo` (AnimationMemo.h).

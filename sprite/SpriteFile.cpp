@@ -16,8 +16,8 @@
 // breaks the layout leaves the record empty. Only a wrong magic is fatal.
 #include "sprite/Sprite.h"
 
-#include "gfx/ErrLog.h"
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
+#include "base/ErrLog.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/PixelConversion.h"
 #include "sprite/SpriteFile.h"
@@ -29,6 +29,8 @@
 
 namespace {
 
+// Allocates `count` zeroed records. Returns null for a count of 0, and when
+// the memory cannot be had.
 template <typename Record>
 Record* AllocateZeroed(int32_t count)
 {
@@ -36,7 +38,9 @@ Record* AllocateZeroed(int32_t count)
     return new (std::nothrow) Record[static_cast<size_t>(count)]();
 }
 
-// Reads `size` bytes into a new buffer; a size of 0 leaves no buffer.
+// Reads `size` bytes into a new buffer owned by the caller; a size of 0 leaves
+// no buffer. Returns false when the bytes are not all left or the memory
+// cannot be had.
 bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
 {
     if (!file.Fits(size, 1)) return false;
@@ -45,9 +49,12 @@ bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
     return buffer && file.ReadBytes(buffer, static_cast<size_t>(size));
 }
 
-bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
+// Reads a frame's pixels and converts them with `path` from the file's format
+// to the display's. Returns false when `path` is null (no conversion leads to
+// that depth), when the pixels are not all left, or when they would need more
+// memory than a frame may hold.
+bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame)
 {
-    const PixelConversionPath* path = FindPixelConversion(pixelFormat, DisplayDepth);
     if (!path) return false;
     const uint64_t count = uint64_t(frame.width) * frame.height;
     if (!file.Fits(static_cast<int64_t>(count), path->storedBytes)) return false;
@@ -65,7 +72,10 @@ bool ReadPixels(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame)
     });
 }
 
-bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, float& duration)
+// Reads one frame into `frame`, which starts zeroed, and its display time into
+// `duration`. Returns false when the frame breaks the layout; what was read of
+// it is then released with the sprite.
+bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame, float& duration)
 {
     int32_t pixelsPresent = 0;
     const bool fixedFields =
@@ -76,12 +86,15 @@ bool ReadFrame(BoundedReader& file, uint8_t pixelFormat, SpriteFrame& frame, flo
     if (!fixedFields) return false;
     duration = static_cast<float>(frame.duration);
 
-    if (pixelsPresent != 0 && !ReadPixels(file, pixelFormat, frame)) return false;
+    if (pixelsPresent != 0 && !ReadPixels(file, path, frame)) return false;
     return file.Read(frame.alphaMaskSize) && ReadOwnedBytes(file, frame.alphaMaskSize, frame.alphaMask) &&
            file.Read(frame.extraSize) && ReadOwnedBytes(file, frame.extraSize, frame.extra);
 }
 
-bool ReadAnimation(BoundedReader& file, uint8_t pixelFormat, Animation& animation)
+// Reads one animation with its frames. Returns false when the animation
+// breaks the layout: a name without a NUL, more frames than the rest of the
+// file could hold, or a frame that breaks it.
+bool ReadAnimation(BoundedReader& file, const PixelConversionPath* path, Animation& animation)
 {
     int32_t frameCount = 0;
     if (!file.ReadBytes(animation.name, AnimationNameSize) ||
@@ -97,7 +110,7 @@ bool ReadAnimation(BoundedReader& file, uint8_t pixelFormat, Animation& animatio
     animation.timing.frameCount = frameCount;
 
     for (int32_t i = 0; i < frameCount; ++i) {
-        if (!ReadFrame(file, pixelFormat, animation.frames[i], animation.timing.durations[i])) return false;
+        if (!ReadFrame(file, path, animation.frames[i], animation.timing.durations[i])) return false;
     }
     return true;
 }
@@ -120,23 +133,35 @@ bool ReadSpriteMagic(BoundedReader& file)
 
 bool Sprite::LoadSprite(const char* fileName)
 {
+    return LoadSprite(fileName, DisplayDepth);
+}
+
+bool Sprite::LoadSprite(const char* fileName, uint8_t depth)
+{
     std::FILE* file = std::fopen(fileName, "rb");
     if (!file) return false;
     bool wrongMagic = false, loaded = false;
     size_t size = 0;
     if (SizeOfRest(file, size)) {
         BoundedReader reader(file, size);
-        // A file that cannot be read (a directory, say) has no magic to be wrong.
-        if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader);
+        // A file that cannot be read at all (a directory, say) has no magic,
+        // so it is not logged as a wrong one.
+        if (ReadSpriteMagic(reader)) loaded = ReadSprite(reader, depth);
         else wrongMagic = !reader.ReadError();
     }
     std::fclose(file);
-    // Fatal unless the log cannot be opened.
+    // ErrLog ends the process, unless the log cannot be opened; then the load
+    // just fails.
     if (wrongMagic) ErrLog(WrongSpriteMagicMessage);
     return loaded;
 }
 
 bool Sprite::ReadSprite(BoundedReader& file)
+{
+    return ReadSprite(file, DisplayDepth);
+}
+
+bool Sprite::ReadSprite(BoundedReader& file, uint8_t depth)
 {
     int32_t count = 0;
     bool ok = file.Read(id) && file.Read(pixelFormat) && file.Read(reserved) && file.Read(count) &&
@@ -147,7 +172,8 @@ bool Sprite::ReadSprite(BoundedReader& file)
     }
     if (ok) {
         animationCount = count;
-        for (int32_t i = 0; ok && i < count; ++i) ok = ReadAnimation(file, pixelFormat, animations[i]);
+        const PixelConversionPath* path = FindPixelConversion(pixelFormat, depth);
+        for (int32_t i = 0; ok && i < count; ++i) ok = ReadAnimation(file, path, animations[i]);
     }
     if (!ok) FreeSprite();
     return ok;

@@ -2,6 +2,8 @@
 // write sprite files. The layout itself is drawn at the top of SpriteFile.cpp.
 #pragma once
 
+#include "sprite/AnimationName.h"
+
 #include <cstddef>
 
 class BoundedReader;
@@ -9,13 +11,12 @@ class BoundedReader;
 constexpr char SpriteMagic[] = "SPRITE";
 constexpr size_t SpriteMagicSize = 6;
 constexpr size_t SpriteHeaderSize = 16;          // magic included
-constexpr size_t AnimationNameSize = 33;         // NUL-terminated within these bytes
 constexpr size_t AnimationHeaderSize = 41;
 constexpr size_t FrameFixedSize = 32;            // up to and including pixelsPresent
 constexpr size_t SmallestFrameSize = FrameFixedSize + 4 + 4;  // no pixels, mask or extra
 
 constexpr const char* WrongSpriteMagicMessage = "LoadSprite(SPRITE_ID wrong) failed.";
 
-// Consumes the six magic bytes; true when they are exactly "SPRITE". A file
-// shorter than that fails, as any other wrong magic.
+// Reads the six magic bytes. Returns true when they are exactly "SPRITE"; a
+// file shorter than that fails as any other wrong magic does.
 bool ReadSpriteMagic(BoundedReader& file);

@@ -13,9 +13,10 @@ bool IsWordEnd(int c)
     return c == EOF || std::isspace(c);
 }
 
-// One word read with "%s", however long: the 1023 bytes that "%1023s" takes
-// are followed by further pieces until white space, so a longer name is kept
-// whole and never runs into the next entry. Null when no word is left.
+// Reads one word as "%s" would, however long it is: after the 1023 bytes that
+// "%1023s" takes, further pieces are read up to the next white space, so a
+// longer name is kept whole and never runs into the next entry. Returns the
+// word in a new allocation, or null when no word is left.
 char* ReadName(std::FILE* list)
 {
     char piece[NameBufferSize] = {};
@@ -87,9 +88,9 @@ bool SpriteRegistry::LoadSpriteList(const char* fileName)
         std::fscanf(list, "%d", &entry.id);
         entry.fileName = ReadName(list);
         if (!entry.fileName) {
-            // The list ends early: the entries it lacks all look alike (no
-            // name, nothing to load), so one stands for them all rather than
-            // as many as a corrupt count asks for.
+            // The list ends before its count. The missing entries would all
+            // be alike (no name, nothing to load), so one entry stands for
+            // them all rather than as many as a damaged count asks for.
             entry.fileName = EmptyName();
             Append(entry);
             break;

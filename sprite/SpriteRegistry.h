@@ -20,10 +20,15 @@ public:
     SpriteRegistry(const SpriteRegistry&) = delete;
     SpriteRegistry& operator=(const SpriteRegistry&) = delete;
 
+    // Appends an entry for each sprite that the list file names, in its order.
+    // Returns false when the file cannot be opened; a list that ends early
+    // still loads.
     bool LoadSpriteList(const char* fileName);
+    // Returns the index of the first entry listed under `id`, or -1 when
+    // there is none.
     int FindSpriteIndex(int32_t id) const;
-    // The sprite at `index`, loaded on first use; null when it cannot be loaded
-    // or when no entry has that index. Every request counts as a use.
+    // Returns the sprite at `index`, loading it on first use, or null when it
+    // cannot be loaded or no entry has that index. Every request counts as a use.
     Sprite* GetSprite(int index)
     {
         if (index < 0 || index >= count) return nullptr;
@@ -39,7 +44,8 @@ public:
 
 private:
     void Append(const SpriteEntry& entry);
-    // Tries to load the entry's file; leaves no sprite when that fails.
+    // Loads the entry's file into a new sprite of the entry; when that fails
+    // the entry is left without one.
     static void Load(SpriteEntry& entry);
 
     SpriteEntry* entries = nullptr;

@@ -1,6 +1,6 @@
 #include "web/PageErrLog.h"
 
-#include "gfx/ErrLog.h"
+#include "base/ErrLog.h"
 
 #include <cstdio>
 

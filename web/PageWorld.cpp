@@ -39,11 +39,6 @@ PageWorld::PageWorld() : frame(size_t(PageFrameWidth) * PageFrameHeight, 0)
     surface = {first, first + (PageFrameHeight - 1) * pitch + pitch, pitch, PageFrameHeight, PageFrameWidth, 32};
 }
 
-PageWorld::~PageWorld()
-{
-    if (currentMap == &map) currentMap = nullptr;
-}
-
 bool PageWorld::Start()
 {
     DisplayDepth = 32;
@@ -51,10 +46,9 @@ bool PageWorld::Start()
     // The map turns its sprite ids into registry indices as it loads, so the
     // registry is filled first.
     if (!map.sprites.LoadSpriteList("SpriteList.txt") || !map.LoadMap("test.map")) return false;
-    currentMap = &map;
     walker1.followsCamera = true;
-    walker1.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
-    walker2.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
+    walker1.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
+    walker2.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
     return true;
 }
 

@@ -23,7 +23,6 @@ using PageClock = uint32_t (*)();
 class PageWorld {
 public:
     PageWorld();
-    ~PageWorld();
     PageWorld(const PageWorld&) = delete;
     PageWorld& operator=(const PageWorld&) = delete;
 

@@ -2,9 +2,9 @@
 // (items are drawables submitted, so the summary reads drawables per second
 // and the time is per frame), and LoadMap on a large map file next to fread of
 // the same bytes (items are file bytes: MB/s).
+#include "base/BoundedReader.h"
 #include "bench/sprite/LoaderBenchSupport.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
 #include "tools/maptool/MapFileCodec.h"
 #include "tools/spritetool/SpriteWriter.h"

@@ -61,11 +61,6 @@ struct DemoWorld {
         std::filesystem::current_path(home, failed);
     }
 
-    ~DemoWorld()
-    {
-        if (currentMap == &map) currentMap = nullptr;
-    }
-
     // As the program starts: the list, the map, the walkers, then the frame
     // loop's first update (FrameTick 0).
     bool StartUp()
@@ -73,10 +68,9 @@ struct DemoWorld {
         DisplayDepth = 32;
         FrameTick = 0;
         if (!map.sprites.LoadSpriteList("SpriteList.txt") || !map.LoadMap("test.map")) return false;
-        currentMap = &map;
         walker1.followsCamera = true;
-        walker1.Spawn(WalkerSpriteId, 1, 1, 0);
-        walker2.Spawn(WalkerSpriteId, 1, 1, 0);
+        walker1.Spawn(map, WalkerSpriteId, 1, 1, 0);
+        walker2.Spawn(map, WalkerSpriteId, 1, 1, 0);
         walker1.Update();
         walker2.Update();
         return true;

@@ -29,7 +29,6 @@ class DemoWorld : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedDepth = DisplayDepth;
         DisplayDepth = 32;
         home = std::filesystem::current_path();
         std::filesystem::current_path(DEMO_WORLD_DIR);
@@ -40,7 +39,6 @@ protected:
     void TearDown() override
     {
         std::filesystem::current_path(home);
-        DisplayDepth = savedDepth;
     }
 
     bool Open(int32_t x, int32_t y) const { return map.IsWalkable(x, y, 0, 0); }
@@ -55,7 +53,6 @@ protected:
 
     TileMap map;
     std::filesystem::path home;
-    uint8_t savedDepth = 32;
 };
 
 TEST_F(DemoWorld, IsBigEnoughAndFurnished)

@@ -70,8 +70,7 @@ TEST(SurfaceLayout, ClampOnlyPullsEdgesIntoTheSurface)
         {{-50, -50, -10, -10}, {0, 0, -10, -10}},
     };
     for (const Case& c : cases) {
-        Rect rect = c.in;
-        ClampToSurface(rect, 640, 480);
+        const Rect rect = ClampToSurface(c.in, 640, 480);
         EXPECT_EQ(rect.left, c.out.left);
         EXPECT_EQ(rect.top, c.out.top);
         EXPECT_EQ(rect.right, c.out.right);

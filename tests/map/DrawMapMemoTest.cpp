@@ -30,7 +30,8 @@ FrameSource Square(uint32_t colour, int32_t duration)
 }
 
 // "floor" in 30 directions (the water has 141 animations), "idle" in 8 with
-// 4 frames each, a second "idle" 3 that is never found, and "IDLE" 0.
+// 4 frames each, a second "idle" in direction 3 that the search never finds
+// (the first one wins), and "IDLE" in direction 0.
 SpriteSource ManyAnimations(uint32_t tint)
 {
     SpriteSource sprite;

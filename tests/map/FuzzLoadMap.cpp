@@ -1,16 +1,16 @@
 // libFuzzer target: any bytes as a map file, then what loaded is walked,
 // ordered and moved over. The error box is silenced: natively it writes a
 // line to standard error for every rejected input.
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 
 namespace {
 
 void Silent(const char*, const char*) {}
 
-// Every cell and its neighbours tested; the first loaded object inserted again
-// and moved a few steps, as a walker would.
+// Tests every cell and its neighbours for walkability, then inserts the first
+// loaded object again and moves it a few steps, as a walker would.
 void Exercise(TileMap& map)
 {
     int walkable = 0;

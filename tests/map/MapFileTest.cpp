@@ -1,20 +1,24 @@
 #include "MapFixtures.h"
 
+#include "base/ByteOrder.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
 namespace {
 
+// Write `value` over the bytes at `offset`; throw when they are not all there.
 void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
 {
-    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    bytes.at(offset + 3);
+    StoreLittleEndian32(bytes.data() + offset, BitsOf(value));
 }
 
 void PutUInt16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value)
 {
-    bytes.at(offset) = static_cast<uint8_t>(value);
-    bytes.at(offset + 1) = static_cast<uint8_t>(value >> 8);
+    bytes.at(offset + 1);
+    StoreLittleEndian16(bytes.data() + offset, value);
 }
 
 // 3 x 2 cells, one with data; two floor tiles; two objects stored (5,5) then (0,0).

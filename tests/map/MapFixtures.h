@@ -2,9 +2,9 @@
 // box made observable, and scene objects written briefly.
 #pragma once
 
+#include "base/BoundedReader.h"
 #include "map/ErrorBox.h"
 #include "map/TileMap.h"
-#include "sprite/BoundedReader.h"
 #include "sprite/DisplayDepth.h"
 #include "tools/maptool/MapFileCodec.h"
 
@@ -42,8 +42,7 @@ inline int ErrorBoxWatch::shown = 0;
 inline std::string ErrorBoxWatch::text;
 inline std::string ErrorBoxWatch::caption;
 
-// Runs each test in an empty directory of its own, with the error box watched
-// and the display depth it leaves as it found it.
+// Runs each test in an empty directory of its own, with the error box watched.
 class InScratchDirectory : public ::testing::Test {
 protected:
     void SetUp() override
@@ -55,12 +54,10 @@ protected:
         std::filesystem::create_directories(scratch);
         std::filesystem::current_path(scratch);
         ErrorBoxWatch::shown = 0;
-        savedDepth = DisplayDepth;
     }
 
     void TearDown() override
     {
-        DisplayDepth = savedDepth;
         std::filesystem::current_path(home);
         std::error_code ignored;
         std::filesystem::remove_all(scratch, ignored);
@@ -80,7 +77,6 @@ protected:
     std::filesystem::path home;
     std::filesystem::path scratch;
     ErrorBoxWatch watch;
-    uint8_t savedDepth = 32;
 };
 
 inline bool ReadMapBytes(TileMap& map, const std::vector<uint8_t>& bytes)

@@ -17,7 +17,8 @@ std::vector<int32_t> Tags(const TileMap& map)
     return tags;
 }
 
-// Every link agrees with its neighbour's, and the count with the links.
+// Checks that every link agrees with its neighbour's, and the count with the
+// links.
 void ExpectWellLinked(const TileMap& map)
 {
     int32_t walked = 0;

@@ -60,16 +60,9 @@ protected:
         ASSERT_TRUE(map.sprites.LoadSpriteList("SpriteList.txt"));
         ASSERT_TRUE(ReadMapBytes(map, EncodeMapFile(OpenMap(width, height, std::move(blocked)))));
         FrameTick = 0;
-        currentMap = &map;
         walker1.followsCamera = true;
-        walker1.Spawn(WalkerId, 1, 1, 0);
-        walker2.Spawn(WalkerId, 1, 1, 0);
-    }
-
-    void TearDown() override
-    {
-        currentMap = nullptr;
-        InScratchDirectory::TearDown();
+        walker1.Spawn(map, WalkerId, 1, 1, 0);
+        walker2.Spawn(map, WalkerId, 1, 1, 0);
     }
 
     // One pass of the frame loop: the requests of the held keys, then the clock.

@@ -12,7 +12,7 @@
 
 namespace {
 
-// A name field as a drawable holds it: the text, its NUL, then `after`.
+// Returns a name field as a drawable holds it: the text, its NUL, then `after`.
 struct NameField {
     NameField(const char* text, const char* after = "")
     {

@@ -14,7 +14,8 @@
 
 namespace {
 
-// In memory-backed /dev/shm where there is one: a file is written and read per input.
+// Returns the path of the input file, in memory-backed /dev/shm where there is
+// one, since a file is written and read for every input.
 const std::string& InputPath()
 {
     static const std::string path = [] {

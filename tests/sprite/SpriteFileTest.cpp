@@ -1,6 +1,6 @@
 #include "SpriteFixtures.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 
 #include <algorithm>
@@ -22,6 +22,12 @@ protected:
     {
         EXPECT_TRUE(WriteFileBytes("test.spr", bytes));
         return sprite.LoadSprite("test.spr");
+    }
+
+    bool Load(const std::vector<uint8_t>& bytes, uint8_t depth)
+    {
+        EXPECT_TRUE(WriteFileBytes("test.spr", bytes));
+        return sprite.LoadSprite("test.spr", depth);
     }
 
     void ExpectEmpty() const
@@ -130,8 +136,7 @@ TEST_F(SpriteFileTest, ConvertsStoredPixelsToTheDisplayLayout)
         frame.height = 1;
         frame.storedPixels = c.stored;
         frame.storedPixels.insert(frame.storedPixels.end(), c.stored.begin(), c.stored.end());
-        DisplayDepth = c.depth;
-        ASSERT_TRUE(Load(EncodeSpriteFile(OneFrameSprite(frame, c.pixelFormat))));
+        ASSERT_TRUE(Load(EncodeSpriteFile(OneFrameSprite(frame, c.pixelFormat)), c.depth));
         const SpriteFrame& loaded = sprite.animations[0].frames[0];
         std::vector<uint8_t> expected = c.display;
         expected.insert(expected.end(), c.display.begin(), c.display.end());
@@ -147,8 +152,7 @@ TEST_F(SpriteFileTest, KeepsEveryPixelInPlaceInBothFormatsAndDepths)
     for (uint8_t pixelFormat : {0, 1}) {
         for (uint8_t depth : {16, 32}) {
             SCOPED_TRACE(::testing::Message() << "format " << int(pixelFormat) << " depth " << int(depth));
-            DisplayDepth = depth;
-            ASSERT_TRUE(Load(EncodeSpriteFile(OneFrameSprite(frame, pixelFormat))));
+            ASSERT_TRUE(Load(EncodeSpriteFile(OneFrameSprite(frame, pixelFormat)), depth));
             const SpriteFrame& loaded = sprite.animations[0].frames[0];
             ASSERT_EQ(loaded.pixelBytes, 37 * 23 * depth / 8);
             for (size_t i = 0; i < frame.pixels.size(); ++i) {
@@ -292,8 +296,7 @@ TEST_F(SpriteFileTest, EveryShortenedFileIsRejected)
 
 TEST_F(SpriteFileTest, PixelsAtAnUnknownDepthAreRejected)
 {
-    DisplayDepth = 24;
-    EXPECT_FALSE(Load(EncodeSpriteFile(OneFrameSprite(PatternFrame(2, 2)))));
+    EXPECT_FALSE(Load(EncodeSpriteFile(OneFrameSprite(PatternFrame(2, 2))), 24));
     ExpectEmpty();
 }
 
@@ -423,16 +426,6 @@ TEST_F(WindowedReaderTest, AFileShorterThanItSaidFailsWhereItEnds)
     EXPECT_TRUE(reader.AtEnd());                    // and nothing more is trusted
     size_t held = 0;
     EXPECT_EQ(reader.Peek(1, held), nullptr);
-}
-
-TEST(LittleEndianFieldsTest, TakeTheBitsAsTheyAre)
-{
-    const uint8_t record[] = {0xFE, 0xFF, 0x34, 0x12, 0x00, 0x00, 0x00, 0x80};
-    EXPECT_EQ(LittleEndian16(record + 2), 0x1234);
-    EXPECT_EQ(SignedLittleEndian16(record), -2);
-    EXPECT_EQ(LittleEndian32(record + 4), 0x80000000u);
-    EXPECT_EQ(SignedLittleEndian32(record + 4), INT32_MIN);
-    EXPECT_EQ(SignedLittleEndian32(record), 0x1234FFFE);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // sprite files built with the sprite tool's writer.
 #pragma once
 
+#include "base/ByteOrder.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/Sprite.h"
 #include "tools/spritetool/SpriteWriter.h"
@@ -32,12 +33,10 @@ protected:
         std::filesystem::create_directories(scratch);
         for (const auto& entry : std::filesystem::directory_iterator(scratch)) std::filesystem::remove_all(entry.path());
         std::filesystem::current_path(scratch);
-        savedDepth = DisplayDepth;
     }
 
     void TearDown() override
     {
-        DisplayDepth = savedDepth;
         std::filesystem::current_path(home);
         std::error_code ignored;
         std::filesystem::remove_all(scratch, ignored);
@@ -56,7 +55,6 @@ protected:
 
     std::filesystem::path home;
     std::filesystem::path scratch;
-    uint8_t savedDepth = 32;
 };
 
 // A frame of `width` x `height` whose pixels all differ: (row, column) gives
@@ -84,9 +82,11 @@ inline SpriteSource OneFrameSprite(const FrameSource& frame, uint8_t pixelFormat
     return sprite;
 }
 
+// Writes `value` over the four bytes at `offset`; throws when they are not all there.
 inline void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
 {
-    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    bytes.at(offset + 3);
+    StoreLittleEndian32(bytes.data() + offset, BitsOf(value));
 }
 
 // "ErrLog.txt" is written in text mode: on Windows a line ends in "\r\n".
@@ -100,7 +100,7 @@ constexpr const char* LogLineEnd = "\n";
 constexpr size_t FirstAnimation = 16;
 constexpr size_t FirstFrame = FirstAnimation + 41;
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 
 // Reads a sprite file held in memory into an empty record, as LoadSprite would.
@@ -108,4 +108,11 @@ inline bool ReadFromMemory(Sprite& sprite, const std::vector<uint8_t>& bytes)
 {
     BoundedReader reader(bytes.data(), bytes.size());
     return ReadSpriteMagic(reader) && sprite.ReadSprite(reader);
+}
+
+// The same, with the pixels converted to `depth`.
+inline bool ReadFromMemory(Sprite& sprite, const std::vector<uint8_t>& bytes, uint8_t depth)
+{
+    BoundedReader reader(bytes.data(), bytes.size());
+    return ReadSpriteMagic(reader) && sprite.ReadSprite(reader, depth);
 }

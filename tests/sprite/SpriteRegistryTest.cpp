@@ -71,7 +71,8 @@ TEST_F(SpriteRegistryTest, AListThatEndsEarlyGetsOneEmptyEntry)
     for (int i = 0; i < 3; ++i) EXPECT_EQ(registry.GetSprite(2), nullptr);
     EXPECT_EQ(registry.Entry(2).useCount, 3);
 
-    // However many entries a damaged count claims, the missing ones are one.
+    // However many entries a damaged count claims, the missing ones become a
+    // single entry.
     SpriteRegistry claimsMore;
     WriteText("SpriteList.txt", "2000000000\n5 a.spr\n6");
     ASSERT_TRUE(claimsMore.LoadSpriteList("SpriteList.txt"));

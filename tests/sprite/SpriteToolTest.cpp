@@ -164,8 +164,7 @@ TEST_F(SpriteToolTest, A565KeyStillMatchesItsPixelsOnceLoaded)
     EXPECT_EQ(built.colorKey, 0xF810F8u);
 
     Sprite sprite = {};
-    DisplayDepth = 32;
-    ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(result.sprite)));
+    ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(result.sprite), 32));
     const SpriteFrame& frame = sprite.animations[0].frames[0];
     uint32_t cleared;
     std::memcpy(&cleared, frame.pixels + 4, 4);
@@ -215,8 +214,7 @@ TEST_F(SpriteToolTest, BuiltFilesLoadWithTheirPicturesPixels)
             Build(std::string("format ") + (format ? "888" : "565") + "\nanimation a\nframe soft.png\n");
         ASSERT_TRUE(result.errors.empty());
         Sprite sprite = {};
-        DisplayDepth = 32;
-        ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(result.sprite)));
+        ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(result.sprite), 32));
         const SpriteFrame& frame = sprite.animations[0].frames[0];
         ASSERT_EQ(frame.alphaMaskSize, 18);
         for (uint32_t i = 0; i < 18; ++i) {

@@ -4,6 +4,7 @@
 // by `maptool render`.
 #pragma once
 
+#include "base/ByteWriter.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
 #include "tools/spritetool/PngImage.h"
@@ -61,9 +62,8 @@ inline RgbaImage Diamond(uint32_t width, uint32_t height, uint32_t rgb)
 inline std::vector<uint8_t> IdBytes(const std::vector<uint32_t>& gids)
 {
     std::vector<uint8_t> bytes;
-    for (uint32_t gid : gids) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(gid >> (8 * i)));
-    }
+    ByteWriter out(bytes);
+    for (uint32_t gid : gids) out.Write(gid);
     return bytes;
 }
 

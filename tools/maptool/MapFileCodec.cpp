@@ -1,35 +1,20 @@
 // The layout is drawn at the top of map/MapFile.cpp.
 #include "tools/maptool/MapFileCodec.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
+#include "base/ByteWriter.h"
+#include "map/MapFile.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr size_t NameBytes = 33;
-
-void PutBytes(std::vector<uint8_t>& bytes, uint32_t value, int size)
+void WriteCell(ByteWriter& out, const CellSource& cell)
 {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void Put16(std::vector<uint8_t>& bytes, int16_t value) { PutBytes(bytes, static_cast<uint16_t>(value), 2); }
-void Put32(std::vector<uint8_t>& bytes, int32_t value) { PutBytes(bytes, static_cast<uint32_t>(value), 4); }
-
-void PutName(std::vector<uint8_t>& bytes, const std::string& name)
-{
-    char field[NameBytes] = {};
-    std::memcpy(field, name.data(), name.size() < NameBytes - 1 ? name.size() : NameBytes - 1);
-    bytes.insert(bytes.end(), field, field + NameBytes);
-}
-
-void PutCell(std::vector<uint8_t>& bytes, const CellSource& cell)
-{
-    bytes.push_back(cell.blocked);
-    Put16(bytes, cell.value);
-    Put32(bytes, static_cast<int32_t>(cell.data.size()));
-    bytes.insert(bytes.end(), cell.data.begin(), cell.data.end());
+    out.Write(cell.blocked);
+    out.Write(cell.value);
+    out.Write(static_cast<int32_t>(cell.data.size()));
+    out.WriteBytes(cell.data);
 }
 
 std::string At(const BoundedReader& file, const std::string& what)
@@ -39,9 +24,9 @@ std::string At(const BoundedReader& file, const std::string& what)
 
 bool ReadName(BoundedReader& file, std::string& name)
 {
-    char field[NameBytes];
-    if (!file.ReadBytes(field, NameBytes)) return false;
-    name.assign(field, strnlen(field, NameBytes - 1));
+    char field[AnimationNameSize];
+    if (!file.ReadBytes(field, AnimationNameSize)) return false;
+    name.assign(field, strnlen(field, AnimationNameSize - 1));
     return true;
 }
 
@@ -92,28 +77,27 @@ bool ReadCount(BoundedReader& file, size_t recordBytes, const char* what, int32_
 
 std::vector<uint8_t> EncodeMapFile(const MapSource& map)
 {
-    std::vector<uint8_t> bytes = {'M', 'A', 'P'};
-    Put32(bytes, map.headerValue);
-    PutBytes(bytes, map.width, 2);
-    PutBytes(bytes, map.height, 2);
+    std::vector<uint8_t> bytes(MapMagic, MapMagic + MapMagicSize);
+    ByteWriter out(bytes);
+    out.Write(map.headerValue);
+    out.Write(map.width);
+    out.Write(map.height);
     const size_t cellCount = size_t(map.width) * map.height;
-    for (size_t i = 0; i < cellCount; ++i) PutCell(bytes, i < map.cells.size() ? map.cells[i] : CellSource{});
+    for (size_t i = 0; i < cellCount; ++i) WriteCell(out, i < map.cells.size() ? map.cells[i] : CellSource{});
 
-    Put32(bytes, static_cast<int32_t>(map.floorTiles.size()));
+    out.Write(static_cast<int32_t>(map.floorTiles.size()));
     for (const FloorSource& tile : map.floorTiles) {
-        Put16(bytes, tile.x);
-        Put16(bytes, tile.y);
-        Put16(bytes, tile.z);
-        Put32(bytes, tile.spriteId);
-        PutName(bytes, tile.animationName);
-        Put32(bytes, tile.direction);
+        for (int16_t coordinate : {tile.x, tile.y, tile.z}) out.Write(coordinate);
+        out.Write(tile.spriteId);
+        out.WriteText(tile.animationName, AnimationNameSize);
+        out.Write(tile.direction);
     }
-    Put32(bytes, static_cast<int32_t>(map.objects.size()));
+    out.Write(static_cast<int32_t>(map.objects.size()));
     for (const ObjectSource& object : map.objects) {
-        for (int16_t coordinate : {object.x0, object.y0, object.x1, object.y1, object.z}) Put16(bytes, coordinate);
-        Put32(bytes, object.spriteId);
-        PutName(bytes, object.animationName);
-        Put32(bytes, object.direction);
+        for (int16_t coordinate : {object.x0, object.y0, object.x1, object.y1, object.z}) out.Write(coordinate);
+        out.Write(object.spriteId);
+        out.WriteText(object.animationName, AnimationNameSize);
+        out.Write(object.direction);
     }
     return bytes;
 }
@@ -122,8 +106,8 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
 {
     map = MapSource{};
     BoundedReader file(bytes.data(), bytes.size());
-    char magic[3] = {};
-    if (!file.ReadBytes(magic, 3) || std::memcmp(magic, "MAP", 3) != 0) {
+    char magic[MapMagicSize] = {};
+    if (!file.ReadBytes(magic, MapMagicSize) || std::memcmp(magic, MapMagic, MapMagicSize) != 0) {
         error = "not a map file: it does not start with \"MAP\"";
         return false;
     }
@@ -132,7 +116,7 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
         return false;
     }
     const int64_t cellCount = int64_t(map.width) * map.height;
-    if (!file.Fits(cellCount, MapCellFixedBytes)) {
+    if (!file.Fits(cellCount, MapCellFixedSize)) {
         error = At(file, std::to_string(map.width) + " x " + std::to_string(map.height) + " cells do not fit");
         return false;
     }
@@ -142,11 +126,11 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
     }
 
     int32_t count = 0;
-    if (!ReadCount(file, MapFloorTileBytes, "floor tile", count, error)) return false;
+    if (!ReadCount(file, MapFloorTileSize, "floor tile", count, error)) return false;
     // The records were counted against what is left: their reads cannot fail.
     map.floorTiles.resize(static_cast<size_t>(count));
     for (FloorSource& tile : map.floorTiles) ReadFloorTile(file, tile);
-    if (!ReadCount(file, MapObjectBytes, "object", count, error)) return false;
+    if (!ReadCount(file, MapObjectSize, "object", count, error)) return false;
     map.objects.resize(static_cast<size_t>(count));
     for (ObjectSource& object : map.objects) ReadObject(file, object);
     return true;

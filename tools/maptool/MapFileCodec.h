@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-// The whole file. Cells missing from `cells` are written open and empty;
-// names longer than 32 characters are cut.
+// Returns the bytes of the whole map file for `map`. Cells missing from
+// `cells` are written open and empty; names longer than 32 characters are cut.
 std::vector<uint8_t> EncodeMapFile(const MapSource& map);
 
-// Reads a whole file. False on a wrong magic or a file that breaks the layout,
-// with `error` telling what and at which byte offset. Counts of 0 or less read
-// as no records.
+// Decodes the bytes of a whole map file into `map`; counts of 0 or less read
+// as no records. Returns false on a wrong magic or a file that breaks the
+// layout, with `error` telling what is wrong and at which byte offset.
 bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::string& error);

@@ -47,9 +47,3 @@ struct MapSource {
         return cells.at(static_cast<size_t>(y) * width + static_cast<size_t>(x));
     }
 };
-
-// Byte sizes of the map file's parts.
-constexpr size_t MapHeaderBytes = 11;
-constexpr size_t MapCellFixedBytes = 7;
-constexpr size_t MapFloorTileBytes = 47;
-constexpr size_t MapObjectBytes = 51;

@@ -262,8 +262,8 @@ struct Parser {
     }
 };
 
-// Words of a line; a word starting with '#' ends it, except right after
-// "legend", where '#' is a terrain letter like any other.
+// Returns the words of a line. A word starting with '#' ends the line, except
+// right after "legend", where '#' is a terrain letter like any other.
 std::vector<std::string> Words(const std::string& line)
 {
     std::istringstream stream(line);
@@ -383,13 +383,5 @@ std::string FormatMapText(const MapSource& map)
              << object.z << ' ' << object.spriteId << ' ' << NameWord(object.animationName) << ' ' << object.direction
              << '\n';
     }
-    return text.str();
-}
-
-std::string FormatSpriteList(const std::vector<SpriteListing>& sprites)
-{
-    std::ostringstream text;
-    text << sprites.size() << '\n';
-    for (const SpriteListing& sprite : sprites) text << sprite.id << ' ' << sprite.fileName << '\n';
     return text.str();
 }

@@ -2,27 +2,21 @@
 // prints for a map file. The language is documented in docs/map-tool.md.
 #pragma once
 
+#include "sprite/SpriteListFile.h"
 #include "tools/maptool/MapSource.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct SpriteListing {
-    int32_t id = 0;
-    std::string fileName;
-};
-
 struct MapDescription {
     MapSource map;
     std::vector<SpriteListing> sprites;  // the lines of "SpriteList.txt", in order
 };
 
-// False on the first mistake, with `error` naming its line.
+// Parses a map description into `description`. Returns false at the first
+// mistake, with `error` naming its line.
 bool ParseMapText(const std::string& text, MapDescription& description, std::string& error);
 
-// A description of `map` that ParseMapText reads back to the same map.
+// Returns a description of `map` that ParseMapText reads back to the same map.
 std::string FormatMapText(const MapSource& map);
-
-// The text of "SpriteList.txt" for `sprites`.
-std::string FormatSpriteList(const std::vector<SpriteListing>& sprites);

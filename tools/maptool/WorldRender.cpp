@@ -1,7 +1,9 @@
 #include "tools/maptool/WorldRender.h"
 
+#include "map/MapFile.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
+#include "sprite/SpriteListFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -30,12 +32,12 @@ private:
 bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
 {
     TileMap map;
-    if (!map.sprites.LoadSpriteList("SpriteList.txt")) {
-        error = "cannot read SpriteList.txt";
+    if (!map.sprites.LoadSpriteList(SpriteListFileName)) {
+        error = std::string("cannot read ") + SpriteListFileName;
         return false;
     }
-    if (!map.LoadMap("test.map")) {
-        error = "cannot load test.map";
+    if (!map.LoadMap(MapFileName)) {
+        error = std::string("cannot load ") + MapFileName;
         return false;
     }
     map.cameraX = view.cameraX;

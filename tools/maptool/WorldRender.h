@@ -19,6 +19,7 @@ struct RenderView {
 // Loads the folder's "SpriteList.txt" and "test.map" (and, as they are drawn,
 // its sprite files) and draws the map with DrawMap at the centre (320, 240)
 // into a 640 x 480 x 32 surface cleared to black. `pixels` gets its rows,
-// top first, as 0x00RRGGBB. False, with `error`, when the world cannot load.
+// top first, as 0x00RRGGBB. Returns false, with `error` set, when the world
+// cannot be loaded.
 bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels,
                  std::string& error);

@@ -31,10 +31,11 @@ struct FrameSettings {
     Transparency transparency = Transparency::Auto;
 };
 
-// The colour a pixel keeps in the stored format: 5-6-5 drops low bits.
+// Returns the colour a pixel keeps in the stored format; 5-6-5 drops the low
+// bits.
 uint32_t StoredColour(uint32_t rgb, uint8_t pixelFormat);
 
-// The frame of the rectangle (x, y, width, height) of `image`. Warnings (the
-// key colour on visible pixels) are appended to `warnings`.
+// Returns the frame cut from the rectangle (x, y, width, height) of `image`.
+// Warnings (the key colour on visible pixels, say) are appended to `warnings`.
 FrameSource MakeFrame(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                       const FrameSettings& settings, uint8_t pixelFormat, std::vector<std::string>& warnings);

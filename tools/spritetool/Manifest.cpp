@@ -15,9 +15,10 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-// Words separated by white space; "double quotes" keep spaces in a word; a
-// word that starts with '#' and is followed by white space or nothing starts a
-// comment ("#FF00FF" is a colour).
+// Splits a line into words separated by white space. "Double quotes" keep
+// spaces in a word; a word that starts with '#' and is followed by white space
+// or nothing starts a comment ("#FF00FF" is a colour). Returns false, with
+// `error` set, for a quote that is not closed.
 bool SplitWords(const std::string& line, Words& words, std::string& error)
 {
     size_t i = 0;
@@ -55,7 +56,8 @@ bool ParseInteger(const std::string& text, long low, long high, int32_t& value)
     return true;
 }
 
-// "3-7" or a single "3".
+// Parses a frame range, "3-7" or a single "3". Returns false for anything
+// else, for numbers out of range, and for a range that runs backwards.
 bool ParseRange(const std::string& text, int32_t& first, int32_t& last)
 {
     const size_t dash = text.find('-', 1);
@@ -68,7 +70,8 @@ bool ParseRange(const std::string& text, int32_t& first, int32_t& last)
            ParseInteger(text.substr(dash + 1), -100000, 100000, last) && first <= last;
 }
 
-// "FF00FF", "#FF00FF" or "0xFF00FF".
+// Parses a colour written "FF00FF", "#FF00FF" or "0xFF00FF". Returns false
+// for anything else.
 bool ParseColour(const std::string& text, uint32_t& rgb)
 {
     std::string hex = text;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// The colour 0xRRGGBB of an RGBA pixel, its alpha left out.
+// Returns the colour 0xRRGGBB of an RGBA pixel, its alpha left out.
 inline uint32_t RgbOf(const uint8_t* pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; }
 
 struct RgbaImage {
@@ -22,7 +22,10 @@ struct RgbaImage {
 constexpr uint32_t MaxPictureSide = 16384;
 constexpr uint64_t MaxPicturePixels = uint64_t(1) << 26;
 
-// Any PNG (palette, grey, 16-bit) comes out as RGBA. False with `error` set
-// when the file cannot be read or is larger than the limits.
+// Reads the PNG at `path` into `image`; any PNG (palette, grey, 16-bit) comes
+// out as RGBA. Returns false, with `error` set, when the file cannot be read
+// or is larger than the limits.
 bool LoadPng(const std::string& path, RgbaImage& image, std::string& error);
+// Writes `image` as an RGBA PNG at `path`. Returns false, with `error` set,
+// when the file cannot be written.
 bool SavePng(const std::string& path, const RgbaImage& image, std::string& error);

@@ -1,7 +1,6 @@
 #include "tools/spritetool/SpriteContents.h"
 
-#include "sprite/BoundedReader.h"
-#include "sprite/DisplayDepth.h"
+#include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
 #include "tools/spritetool/PngImage.h"
 
@@ -19,7 +18,7 @@ std::string Hex(uint32_t rgb)
     return text;
 }
 
-// The frame's key as 0xRRGGBB (it is stored red first).
+// Returns the frame's key as 0xRRGGBB (it is stored red first).
 uint32_t KeyRgb(const SpriteFrame& frame)
 {
     const uint32_t key = static_cast<uint32_t>(frame.colorKey);
@@ -77,11 +76,9 @@ bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
         return false;
     }
     BoundedReader reader(file, size);
-    const uint8_t savedDepth = DisplayDepth;
-    DisplayDepth = 32;
+    // Read at 32 bits, so that every pixel comes back as its whole 0xRRGGBB.
     const bool magic = ReadSpriteMagic(reader);
-    const bool read = magic && sprite.ReadSprite(reader);
-    DisplayDepth = savedDepth;
+    const bool read = magic && sprite.ReadSprite(reader, 32);
     std::fclose(file);
     if (reader.ReadError()) {
         error = path + ": cannot be read";

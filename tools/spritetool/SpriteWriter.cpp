@@ -1,56 +1,43 @@
 #include "tools/spritetool/SpriteWriter.h"
 
+#include "base/ByteWriter.h"
+#include "sprite/SpriteFile.h"
+
 #include <cstdio>
 
 namespace {
 
-constexpr size_t NameBytes = 33;
-
-void AppendLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int size)
+// A block of the frame: its length, then its bytes.
+void WriteBlock(ByteWriter& out, const std::vector<uint8_t>& block)
 {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    out.Write(static_cast<int32_t>(block.size()));
+    out.WriteBytes(block);
 }
 
-void AppendInt32(std::vector<uint8_t>& bytes, int32_t value)
+void WriteFrame(std::vector<uint8_t>& bytes, const FrameSource& frame, uint8_t pixelFormat)
 {
-    AppendLittleEndian(bytes, static_cast<uint32_t>(value), 4);
-}
-
-void AppendInt16(std::vector<uint8_t>& bytes, int32_t value)
-{
-    AppendLittleEndian(bytes, static_cast<uint32_t>(value), 2);
-}
-
-void AppendBlock(std::vector<uint8_t>& bytes, const std::vector<uint8_t>& block)
-{
-    AppendInt32(bytes, static_cast<int32_t>(block.size()));
-    bytes.insert(bytes.end(), block.begin(), block.end());
-}
-
-void AppendFrame(std::vector<uint8_t>& bytes, const FrameSource& frame, uint8_t pixelFormat)
-{
-    AppendInt32(bytes, frame.duration);
-    bytes.push_back(static_cast<uint8_t>(frame.colorKey >> 16));
-    bytes.push_back(static_cast<uint8_t>(frame.colorKey >> 8));
-    bytes.push_back(static_cast<uint8_t>(frame.colorKey));
-    bytes.push_back(0);
-    AppendInt32(bytes, frame.flags);
+    ByteWriter out(bytes);
+    out.Write(frame.duration);
+    // The key is stored as the bytes red, green, blue, 0.
+    for (int shift : {16, 8, 0}) out.Write(static_cast<uint8_t>(frame.colorKey >> shift));
+    out.Write(uint8_t{0});
+    out.Write(frame.flags);
     for (int16_t value : {frame.anchorX, frame.anchorY, frame.offsetX, frame.offsetY,
                           frame.reserved1, frame.reserved2}) {
-        AppendInt16(bytes, value);
+        out.Write(value);
     }
-    AppendInt16(bytes, frame.width);
-    AppendInt16(bytes, frame.height);
-    AppendInt32(bytes, frame.pixelsPresent ? 1 : 0);
+    out.Write(frame.width);
+    out.Write(frame.height);
+    out.Write(int32_t(frame.pixelsPresent ? 1 : 0));
     if (frame.pixelsPresent) {
         if (!frame.storedPixels.empty()) {
-            bytes.insert(bytes.end(), frame.storedPixels.begin(), frame.storedPixels.end());
+            out.WriteBytes(frame.storedPixels);
         } else {
             for (uint32_t rgb : frame.pixels) AppendStoredPixel(bytes, rgb, pixelFormat);
         }
     }
-    AppendBlock(bytes, frame.alphaMask);
-    AppendBlock(bytes, frame.extra);
+    WriteBlock(out, frame.alphaMask);
+    WriteBlock(out, frame.extra);
 }
 
 }  // namespace
@@ -59,9 +46,7 @@ void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelF
 {
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
     if (pixelFormat == 0) {
-        const uint32_t pixel = (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-        bytes.push_back(static_cast<uint8_t>(pixel >> 8));
-        bytes.push_back(static_cast<uint8_t>(pixel));
+        ByteWriter(bytes).WriteBigEndian(static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
     } else {
         bytes.push_back(static_cast<uint8_t>(b));
         bytes.push_back(static_cast<uint8_t>(g));
@@ -71,18 +56,17 @@ void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelF
 
 std::vector<uint8_t> EncodeSpriteFile(const SpriteSource& sprite)
 {
-    std::vector<uint8_t> bytes = {'S', 'P', 'R', 'I', 'T', 'E'};
-    AppendInt32(bytes, sprite.id);
-    bytes.push_back(sprite.pixelFormat);
-    bytes.push_back(sprite.reserved);
-    AppendInt32(bytes, static_cast<int32_t>(sprite.animations.size()));
+    std::vector<uint8_t> bytes(SpriteMagic, SpriteMagic + SpriteMagicSize);
+    ByteWriter out(bytes);
+    out.Write(sprite.id);
+    out.Write(sprite.pixelFormat);
+    out.Write(sprite.reserved);
+    out.Write(static_cast<int32_t>(sprite.animations.size()));
     for (const AnimationSource& animation : sprite.animations) {
-        char name[NameBytes] = {};
-        animation.name.copy(name, NameBytes - 1);
-        bytes.insert(bytes.end(), name, name + NameBytes);
-        AppendInt32(bytes, animation.direction);
-        AppendInt32(bytes, static_cast<int32_t>(animation.frames.size()));
-        for (const FrameSource& frame : animation.frames) AppendFrame(bytes, frame, sprite.pixelFormat);
+        out.WriteText(animation.name, AnimationNameSize);
+        out.Write(animation.direction);
+        out.Write(static_cast<int32_t>(animation.frames.size()));
+        for (const FrameSource& frame : animation.frames) WriteFrame(bytes, frame, sprite.pixelFormat);
     }
     return bytes;
 }

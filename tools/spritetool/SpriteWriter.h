@@ -38,10 +38,13 @@ struct SpriteSource {
     std::vector<AnimationSource> animations;
 };
 
-// The stored bytes of one 0xRRGGBB colour; format 0 drops the low bits.
+// Appends the stored bytes of one 0xRRGGBB colour; format 0 drops the low bits.
 void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelFormat);
 
-// The whole file. Names longer than 32 characters are cut.
+// Returns the bytes of the whole sprite file. Names longer than 32 characters
+// are cut.
 std::vector<uint8_t> EncodeSpriteFile(const SpriteSource& sprite);
 
+// Writes `bytes` to the file at `path`, replacing it. Returns false when the
+// file cannot be written whole.
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -7,7 +7,8 @@
 // (or grown) to the original size.
 #include "tools/tiledworld/BytePatch.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
+#include "base/ByteWriter.h"
 #include "tools/tiledworld/Base64.h"
 
 #include <zlib.h>
@@ -18,11 +19,6 @@ namespace {
 
 // Runs closer than this are joined: a run's header costs eight bytes.
 constexpr size_t JoinGap = 8;
-
-void Put32(std::vector<uint8_t>& bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(value >> (8 * i)));
-}
 
 uint32_t Crc(const std::vector<uint8_t>& bytes)
 {
@@ -41,9 +37,10 @@ std::string DescribeDifference(const std::vector<uint8_t>& canonical, const std:
 {
     if (canonical == original) return "";
     std::vector<uint8_t> patch;
-    Put32(patch, uint32_t(canonical.size()));
-    Put32(patch, Crc(canonical));
-    Put32(patch, uint32_t(original.size()));
+    ByteWriter out(patch);
+    out.Write(uint32_t(canonical.size()));
+    out.Write(Crc(canonical));
+    out.Write(uint32_t(original.size()));
     const size_t common = std::min(canonical.size(), original.size());
     size_t i = 0;
     while (i < original.size()) {
@@ -57,8 +54,8 @@ std::string DescribeDifference(const std::vector<uint8_t>& canonical, const std:
             ++end;
         }
         const size_t length = lastDiffering + 1 - i;
-        Put32(patch, uint32_t(i));
-        Put32(patch, uint32_t(length));
+        out.Write(uint32_t(i));
+        out.Write(uint32_t(length));
         patch.insert(patch.end(), original.begin() + long(i), original.begin() + long(i + length));
         i += length;
     }

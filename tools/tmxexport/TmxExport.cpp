@@ -18,6 +18,7 @@
 // so each picture is drawn where DrawSprite puts its frame.
 #include "tools/tmxexport/TmxExport.h"
 
+#include "base/ByteWriter.h"
 #include "tools/spritetool/PngImage.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/WorldProperties.h"
@@ -241,17 +242,18 @@ private:
         if (world.map.headerValue) properties.push_back(Int(worldprop::Header, world.map.headerValue));
         properties.push_back(Text(worldprop::SpriteList, world.listText));
         std::vector<uint8_t> cells;
+        ByteWriter out(cells);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const CellSource& cell = world.map.Cell(x, y);
                 if (cell.value == 0 && cell.data.empty() && cell.blocked <= 1) continue;
-                // x, y, blocked, value, data length, data: little-endian.
-                for (uint32_t v : {uint32_t(x), uint32_t(y)}) cells.insert(cells.end(), {uint8_t(v), uint8_t(v >> 8)});
-                cells.push_back(cell.blocked);
-                cells.insert(cells.end(), {uint8_t(cell.value), uint8_t(uint16_t(cell.value) >> 8)});
-                const uint32_t size = uint32_t(cell.data.size());
-                cells.insert(cells.end(), {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)});
-                cells.insert(cells.end(), cell.data.begin(), cell.data.end());
+                // x u16, y u16, blocked u8, value i16, data length u32, data.
+                out.Write(uint16_t(x));
+                out.Write(uint16_t(y));
+                out.Write(cell.blocked);
+                out.Write(cell.value);
+                out.Write(uint32_t(cell.data.size()));
+                out.WriteBytes(cell.data);
             }
         }
         if (!cells.empty()) properties.push_back({worldprop::Cells, EncodeBase64(cells), nullptr});

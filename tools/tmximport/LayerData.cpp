@@ -8,7 +8,7 @@
 // Every id keeps its flip bits (the top four); 0 is an empty cell.
 #include "tools/tmximport/LayerData.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 
 #include <zlib.h>
 

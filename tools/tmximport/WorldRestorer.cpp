@@ -7,7 +7,7 @@
 #include "tools/tiledworld/WorldProperties.h"
 #include "tools/tmximport/IsoPlacement.h"
 
-#include "sprite/BoundedReader.h"
+#include "base/BoundedReader.h"
 
 #include <algorithm>
 #include <cerrno>
