@@ -18,6 +18,12 @@ constexpr COLORREF Red = 255;
 constexpr int32_t RateX = 50;
 constexpr int32_t RateY = 50;
 
+// Held as the keyboard stands when this pass's messages have been taken.
+bool KeyHeldNow(const void*, uint8_t virtualKey)
+{
+    return GetKeyState(virtualKey) < 0;
+}
+
 // Takes and dispatches at most one waiting message. Returns false once
 // WM_QUIT has arrived, with its code in `exitCode`.
 bool TakeMessage(int& exitCode)
@@ -41,7 +47,7 @@ void DrawFrame()
     device.ColorFill(device.drawTarget, Black);
     SurfaceBuffer surface;
     // Without a description of the surface there is nowhere to draw the map.
-    if (device.GetSurfaceBuffer(device.drawTarget, &surface, nullptr) == 0) DrawScene(surface);
+    if (device.GetSurfaceBuffer(device.drawTarget, &surface, nullptr) == 0) DrawScene(Map, surface);
     char text[256];
     std::snprintf(text, sizeof text, "%.2f", FrameRate.rate);
     device.DrawText(device.drawTarget, RateX, RateY, Red, text);
@@ -57,9 +63,9 @@ int RunFrameLoop()
 #endif
     int exitCode = 0;
     while (TakeMessage(exitCode)) {
-        PollKeys();
+        PollKeys(KeyHeldNow, nullptr, Walker1, Walker2);
         FrameTick = GetTickCount();
-        UpdateWalkers();
+        UpdateWalkers(Walker1, Walker2);
         FrameRate.CountFrame(GetTickCount());
         DrawFrame();
         Sleep(1);

@@ -1,9 +1,5 @@
-// What the shell does with the scene: the registry and the map once, the
-// walkers placed on it, and in every pass the walkers moved on and the map
-// drawn, centred in the 640 x 480 frame.
 #include "app/SceneSteps.h"
 
-#include "app/ProcessObjects.h"
 #include "map/MapFile.h"
 #include "sprite/SpriteListFile.h"
 
@@ -15,31 +11,53 @@ constexpr int32_t WalkerSpriteId = 2;
 constexpr int32_t SpawnX = 1;
 constexpr int32_t SpawnY = 1;
 
+// Windows' virtual-key codes; a browser's keyCode is the same for these keys.
+constexpr uint8_t KeyLeft = 0x25, KeyUp = 0x26, KeyRight = 0x27, KeyDown = 0x28;
+
+struct KeyBinding {
+    uint8_t virtualKey;
+    bool second;
+    int32_t direction;
+};
+
+// Polled in this order, so that of several held keys the first one starts a
+// step.
+constexpr KeyBinding KeyBindings[] = {
+    {KeyUp, false, 3}, {KeyDown, false, 7}, {KeyLeft, false, 5}, {KeyRight, false, 1},
+    {'W', true, 2},    {'S', true, 6},      {'A', true, 4},      {'D', true, 0},
+};
+
 }  // namespace
 
-bool StartScene()
+bool StartScene(TileMap& map)
 {
     // The map turns its sprite ids into registry indices as it loads, so the
     // registry is filled first.
-    if (!Map.sprites.LoadSpriteList(SpriteListFileName)) return false;
-    return Map.LoadMap(MapFileName);
+    if (!map.sprites.LoadSpriteList(SpriteListFileName)) return false;
+    return map.LoadMap(MapFileName);
 }
 
-void PlaceWalkers()
+void PlaceWalkers(TileMap& map, Walker& first, Walker& second)
 {
-    currentMap = &Map;
-    Walker1.followsCamera = true;
-    Walker1.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
-    Walker2.Spawn(WalkerSpriteId, SpawnX, SpawnY, 0);
+    first.followsCamera = true;
+    first.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
+    second.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
 }
 
-void UpdateWalkers()
+void PollKeys(KeyHeld held, const void* keys, Walker& first, Walker& second)
 {
-    Walker1.Update();
-    Walker2.Update();
+    for (const KeyBinding& binding : KeyBindings) {
+        if (held(keys, binding.virtualKey)) (binding.second ? second : first).RequestStep(binding.direction);
+    }
 }
 
-void DrawScene(SurfaceBuffer surface)
+void UpdateWalkers(Walker& first, Walker& second)
 {
-    Map.DrawMap(surface, CentreX, CentreY);
+    first.Update();
+    second.Update();
+}
+
+void DrawScene(TileMap& map, SurfaceBuffer surface)
+{
+    map.DrawMap(surface, CentreX, CentreY);
 }

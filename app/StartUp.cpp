@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/MainWindow.h"
+#include "app/ProcessObjects.h"
 #include "app/SceneSteps.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
@@ -44,7 +45,9 @@ bool StartUp()
     if (!MainDevice->drawTarget) return false;
     DisplayDepth = FrameBitsPerPixel;
     ReportPixelConversions();
-    if (!StartScene()) return false;
-    PlaceWalkers();
+    if (!StartScene(Map)) return false;
+    // What Spawn without a map places on.
+    currentMap = &Map;
+    PlaceWalkers(Map, Walker1, Walker2);
     return true;
 }

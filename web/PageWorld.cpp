@@ -1,5 +1,6 @@
 #include "web/PageWorld.h"
 
+#include "app/SceneSteps.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameTick.h"
 
@@ -7,30 +8,15 @@
 
 namespace {
 
-constexpr int32_t CentreX = PageFrameWidth / 2;
-constexpr int32_t CentreY = PageFrameHeight / 2;
-constexpr int32_t WalkerSpriteId = 2;
-constexpr int32_t SpawnX = 1;
-constexpr int32_t SpawnY = 1;
-
-// Windows' virtual-key codes, which a browser's keyCode shares for these keys.
-constexpr uint8_t KeyLeft = 0x25, KeyUp = 0x26, KeyRight = 0x27, KeyDown = 0x28;
-
-struct KeyBinding {
-    uint8_t virtualKey;
-    bool secondWalker;
-    int32_t direction;
-};
-
-// The program's polling order: of several held keys the first one starts a
-// step. Arrows steer Walker1 along the screen's axes, W/S/A/D Walker2 along
-// the map's cell axes.
-const KeyBinding KeyBindings[] = {
-    {KeyUp, false, 3}, {KeyDown, false, 7}, {KeyLeft, false, 5}, {KeyRight, false, 1},
-    {'W', true, 2},    {'S', true, 6},      {'A', true, 4},      {'D', true, 0},
-};
+bool KeyHeldInPage(const void* keysDown, uint8_t virtualKey)
+{
+    return static_cast<const uint8_t*>(keysDown)[virtualKey] != 0;
+}
 
 }  // namespace
+
+// The scene is drawn centred in a frame of the program's size.
+static_assert(PageFrameWidth == 640 && PageFrameHeight == 480);
 
 PageWorld::PageWorld() : frame(size_t(PageFrameWidth) * PageFrameHeight, 0)
 {
@@ -43,23 +29,16 @@ bool PageWorld::Start()
 {
     DisplayDepth = 32;
     FrameTick = 0;
-    // The map turns its sprite ids into registry indices as it loads, so the
-    // registry is filled first.
-    if (!map.sprites.LoadSpriteList("SpriteList.txt") || !map.LoadMap("test.map")) return false;
-    walker1.followsCamera = true;
-    walker1.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
-    walker2.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
+    if (!StartScene(map)) return false;
+    PlaceWalkers(map, walker1, walker2);
     return true;
 }
 
 void PageWorld::Pass(const uint8_t keysDown[256], PageClock clock)
 {
-    for (const KeyBinding& binding : KeyBindings) {
-        if (keysDown[binding.virtualKey]) (binding.secondWalker ? walker2 : walker1).RequestStep(binding.direction);
-    }
+    PollKeys(KeyHeldInPage, keysDown, walker1, walker2);
     FrameTick = clock();
-    walker1.Update();
-    walker2.Update();
+    UpdateWalkers(walker1, walker2);
     frameRate.CountFrame(clock());
     DrawFrame();
 }
@@ -67,5 +46,5 @@ void PageWorld::Pass(const uint8_t keysDown[256], PageClock clock)
 void PageWorld::DrawFrame()
 {
     std::memset(frame.data(), 0, frame.size() * sizeof frame[0]);
-    map.DrawMap(surface, CentreX, CentreY);
+    DrawScene(map, surface);
 }

@@ -4,6 +4,7 @@
 // same frame's blits alone (the clear, then every Blt of the frame with the
 // geometry done beforehand: the blitter's share of the frame), and one memcpy
 // of a 640 x 480 x 32 frame, the bandwidth anchor. Items are frame pixels.
+#include "app/SceneSteps.h"
 #include "bench/BenchSupport.h"
 #include "map/TileMap.h"
 #include "map/TileProjection.h"
@@ -24,7 +25,6 @@ namespace {
 
 constexpr int32_t FrameWidth = 640, FrameHeight = 480, FramePitch = FrameWidth * 4;
 constexpr int64_t FramePixels = int64_t(FrameWidth) * FrameHeight;
-constexpr int32_t WalkerSpriteId = 2;
 
 std::string WorldFolder()
 {
@@ -56,7 +56,7 @@ struct DemoWorld {
         if (failed || !StartUp()) {
             missing = "the demo world in '" + folder + "' does not load";
         } else {
-            map.DrawMap(surface, FrameWidth / 2, FrameHeight / 2);
+            DrawScene(map, surface);
         }
         std::filesystem::current_path(home, failed);
     }
@@ -67,19 +67,16 @@ struct DemoWorld {
     {
         DisplayDepth = 32;
         FrameTick = 0;
-        if (!map.sprites.LoadSpriteList("SpriteList.txt") || !map.LoadMap("test.map")) return false;
-        walker1.followsCamera = true;
-        walker1.Spawn(map, WalkerSpriteId, 1, 1, 0);
-        walker2.Spawn(map, WalkerSpriteId, 1, 1, 0);
-        walker1.Update();
-        walker2.Update();
+        if (!StartScene(map)) return false;
+        PlaceWalkers(map, walker1, walker2);
+        UpdateWalkers(walker1, walker2);
         return true;
     }
 
     void ClearAndDraw()
     {
         std::memset(pixels.data(), 0, pixels.size() * 4);
-        map.DrawMap(surface, FrameWidth / 2, FrameHeight / 2);
+        DrawScene(map, surface);
     }
 
     // What DrawMap hands the blitter for this frame, in order.
