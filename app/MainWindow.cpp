@@ -24,8 +24,8 @@ HWND CreateMainWindow(HINSTANCE instance)
 
     const WindowGeometry geometry =
         MainWindowGeometry(FullScreen, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    HWND window = CreateWindowExA(0, WindowName, WindowName, geometry.style, geometry.x, geometry.y,
-                                  geometry.width, geometry.height, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, WindowName, WindowName, geometry.style, geometry.x, geometry.y, geometry.width,
+                                  geometry.height, nullptr, nullptr, instance, nullptr);
     if (!window) std::exit(-1);
     ShowWindow(window, SW_SHOW);
     return window;
@@ -38,13 +38,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // The window stays; the loop ends on the WM_QUIT this posts.
         PostQuitMessage(0);
         return 0;
-    case WM_ERASEBKGND:
-        return 0;
+    case WM_ERASEBKGND: return 0;
     case WM_KEYDOWN:
         // Other keys reach the walkers only through polling.
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

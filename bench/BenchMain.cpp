@@ -52,7 +52,8 @@ private:
     void PrintComparisons() const
     {
         if (comparisons.empty()) return;
-        std::printf("\nSummary: million items per second; (x1.50) = the first engine is 1.5 times as fast as this one\n");
+        std::printf(
+            "\nSummary: million items per second; (x1.50) = the first engine is 1.5 times as fast as this one\n");
         for (const Comparison& c : comparisons) {
             std::printf("%-10s %-22s", c.job.c_str(), c.caseName.c_str());
             const double first = c.rates.front().itemsPerSecond;
@@ -92,8 +93,13 @@ private:
             const auto found = run.counters.find(counterName);
             return found == run.counters.end() ? 0.0 : found->second.value;
         };
-        Turns row{name, name.substr(0, jobEnd), name.substr(engineEnd + 1), {ours, counter("ours")},
-                  {yardstick, counter("yardstick")}, ratio->second.value, counter("goal")};
+        Turns row{name,
+                  name.substr(0, jobEnd),
+                  name.substr(engineEnd + 1),
+                  {ours, counter("ours")},
+                  {yardstick, counter("yardstick")},
+                  ratio->second.value,
+                  counter("goal")};
         for (Turns& t : turns) {
             if (t.name == name) {
                 t = row;  // repetitions replace each other, as below

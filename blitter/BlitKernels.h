@@ -23,12 +23,12 @@ using BlitKernel = void (*)(const SurfaceBuffer& destination, const BlitSource& 
 #define PIXMIX_DECLARE_KERNEL(name) void name(const SurfaceBuffer& destination, const BlitSource& source)
 
 // Every instruction set has the same six.
-#define PIXMIX_DECLARE_KERNELS()              \
-    PIXMIX_DECLARE_KERNEL(blend_x888_a8);     \
-    PIXMIX_DECLARE_KERNEL(key_x888);          \
-    PIXMIX_DECLARE_KERNEL(copy_x888);         \
-    PIXMIX_DECLARE_KERNEL(blend_565_a8);      \
-    PIXMIX_DECLARE_KERNEL(key_565);           \
+#define PIXMIX_DECLARE_KERNELS()                                                                                       \
+    PIXMIX_DECLARE_KERNEL(blend_x888_a8);                                                                              \
+    PIXMIX_DECLARE_KERNEL(key_x888);                                                                                   \
+    PIXMIX_DECLARE_KERNEL(copy_x888);                                                                                  \
+    PIXMIX_DECLARE_KERNEL(blend_565_a8);                                                                               \
+    PIXMIX_DECLARE_KERNEL(key_565);                                                                                    \
     PIXMIX_DECLARE_KERNEL(copy_565)
 
 namespace scalar {
@@ -59,8 +59,7 @@ struct RowCursor {
     RowCursor(const SurfaceBuffer& destination, const BlitSource& source)
         : row(reinterpret_cast<uintptr_t>(destination.firstPixel)),
           end(reinterpret_cast<uintptr_t>(destination.lastRowEnd)),
-          sourceRow(reinterpret_cast<uintptr_t>(source.pixels)),
-          maskRow(reinterpret_cast<uintptr_t>(source.alphaMask)),
+          sourceRow(reinterpret_cast<uintptr_t>(source.pixels)), maskRow(reinterpret_cast<uintptr_t>(source.alphaMask)),
           pitch(static_cast<uintptr_t>(static_cast<intptr_t>(destination.pitch))),
           sourcePitch(static_cast<uintptr_t>(static_cast<intptr_t>(source.pitch))),
           maskPitch(source.alphaMask ? static_cast<uintptr_t>(static_cast<intptr_t>(source.alphaPitch)) : 0),
@@ -116,8 +115,7 @@ struct SplitRowCursor : RowCursor {
     bool rowsAlike;
 
     SplitRowCursor(const SurfaceBuffer& destination, const BlitSource& source)
-        : RowCursor(destination, source),
-          split(SplitRow<bytesPerPixel, stepPixels>(Destination(), width)),
+        : RowCursor(destination, source), split(SplitRow<bytesPerPixel, stepPixels>(Destination(), width)),
           rowsAlike(pitch % 16 == 0)
     {
     }

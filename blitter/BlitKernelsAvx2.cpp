@@ -26,6 +26,8 @@
 
 namespace avx2 {
 namespace {
+// The operations as a table, one line each.
+// clang-format off
 
 using Vector = __m256i;
 constexpr uint32_t stepBytes = 32;
@@ -74,6 +76,7 @@ PIXMIX_TARGET inline Vector SpreadTo16(__m128i maskBytes)
     return _mm256_or_si256(a, _mm256_slli_epi16(a, 8));
 }
 
+// clang-format on
 }  // namespace
 
 #include "blitter/VectorKernels.inc"

@@ -16,6 +16,8 @@
 
 namespace sse2 {
 namespace {
+// The operations as a table, one line each.
+// clang-format off
 
 using Vector = __m128i;
 constexpr uint32_t stepBytes = 16;
@@ -55,6 +57,7 @@ PIXMIX_TARGET inline Vector SpreadTo32(__m128i maskBytes)
 }
 PIXMIX_TARGET inline Vector SpreadTo16(__m128i maskBytes) { return _mm_unpacklo_epi8(maskBytes, maskBytes); }
 
+// clang-format on
 }  // namespace
 
 #include "blitter/VectorKernels.inc"

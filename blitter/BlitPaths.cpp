@@ -5,6 +5,7 @@
 
 #define KERNEL(kernel) kernel, #kernel
 
+// clang-format off
 const BlitPath BlitPaths[] = {
 // routine               size  mask   needs             kernel
 #if PIXMIX_AVX2_KERNELS
@@ -36,6 +37,7 @@ const BlitPath BlitPaths[] = {
     {Routine::Blt,        2,   false, CpuFeature::None, KERNEL(scalar::key_565)},
     {Routine::NoColorkey, 2,   false, CpuFeature::None, KERNEL(scalar::copy_565)},
 };
+// clang-format on
 
 const size_t BlitPathCount = sizeof BlitPaths / sizeof BlitPaths[0];
 

@@ -23,5 +23,4 @@ PIXMIX_API void PIXMIX_CALL Blt_NoColorkey(SurfaceBuffer destination, BlitSource
 {
     Blit(Routine::NoColorkey, destination, source);
 }
-
 }

@@ -23,5 +23,11 @@ inline uint64_t Load64(const uint8_t* p)
     std::memcpy(&v, p, 8);
     return v;
 }
-inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
-inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void Store16(uint8_t* p, uint16_t v)
+{
+    std::memcpy(p, &v, 2);
+}
+inline void Store32(uint8_t* p, uint32_t v)
+{
+    std::memcpy(p, &v, 4);
+}

@@ -26,11 +26,18 @@
 // From lanes that hold 257a (the mask byte a in both bytes), the multipliers
 // of the source weight a and of the destination weight 255 - a:
 // 257a + 1, and 257 (255 - a) + 1 = 65536 - 257a, that is -257a in 16 bits.
-PIXMIX_SSE2 inline __m128i SourceMultipliers(__m128i doubledMask) { return _mm_add_epi16(doubledMask, _mm_set1_epi16(1)); }
-PIXMIX_SSE2 inline __m128i DestinationMultipliers(__m128i doubledMask) { return _mm_sub_epi16(_mm_setzero_si128(), doubledMask); }
+PIXMIX_SSE2 inline __m128i SourceMultipliers(__m128i doubledMask)
+{
+    return _mm_add_epi16(doubledMask, _mm_set1_epi16(1));
+}
+PIXMIX_SSE2 inline __m128i DestinationMultipliers(__m128i doubledMask)
+{
+    return _mm_sub_epi16(_mm_setzero_si128(), doubledMask);
+}
 
 // T[d][255 - a] + T[s][a] in every lane, given the two multipliers.
-PIXMIX_SSE2 inline __m128i BlendChannels(__m128i d, __m128i s, __m128i destinationMultipliers, __m128i sourceMultipliers)
+PIXMIX_SSE2 inline __m128i BlendChannels(__m128i d, __m128i s, __m128i destinationMultipliers,
+                                         __m128i sourceMultipliers)
 {
     return _mm_add_epi16(_mm_mulhi_epu16(d, destinationMultipliers), _mm_mulhi_epu16(s, sourceMultipliers));
 }
@@ -39,10 +46,17 @@ PIXMIX_SSE2 inline __m128i BlendChannels(__m128i d, __m128i s, __m128i destinati
 #if PIXMIX_AVX2_KERNELS
 #include <immintrin.h>
 
-PIXMIX_AVX2 inline __m256i SourceMultipliers(__m256i doubledMask) { return _mm256_add_epi16(doubledMask, _mm256_set1_epi16(1)); }
-PIXMIX_AVX2 inline __m256i DestinationMultipliers(__m256i doubledMask) { return _mm256_sub_epi16(_mm256_setzero_si256(), doubledMask); }
+PIXMIX_AVX2 inline __m256i SourceMultipliers(__m256i doubledMask)
+{
+    return _mm256_add_epi16(doubledMask, _mm256_set1_epi16(1));
+}
+PIXMIX_AVX2 inline __m256i DestinationMultipliers(__m256i doubledMask)
+{
+    return _mm256_sub_epi16(_mm256_setzero_si256(), doubledMask);
+}
 
-PIXMIX_AVX2 inline __m256i BlendChannels(__m256i d, __m256i s, __m256i destinationMultipliers, __m256i sourceMultipliers)
+PIXMIX_AVX2 inline __m256i BlendChannels(__m256i d, __m256i s, __m256i destinationMultipliers,
+                                         __m256i sourceMultipliers)
 {
     return _mm256_add_epi16(_mm256_mulhi_epu16(d, destinationMultipliers), _mm256_mulhi_epu16(s, sourceMultipliers));
 }

@@ -1,7 +1,7 @@
 #include "gfx/BltFastClip.h"
 
-BltFastClip ClipBltFast(int32_t x, int32_t y, const Rect* sourceRect, int32_t sourceWidth,
-                        int32_t sourceHeight, int32_t destinationWidth, int32_t destinationHeight)
+BltFastClip ClipBltFast(int32_t x, int32_t y, const Rect* sourceRect, int32_t sourceWidth, int32_t sourceHeight,
+                        int32_t destinationWidth, int32_t destinationHeight)
 {
     const Rect part = sourceRect ? *sourceRect : Rect{0, 0, sourceWidth, sourceHeight};
     // In 64 bits, so that no position of the caller's can overflow.

@@ -55,8 +55,7 @@ HRESULT LogFailure(const char* messageFormat, HRESULT code)
     return code;
 }
 
-HRESULT GraphicsDevice::Init(HWND deviceWindow, uint16_t deviceWidth, uint16_t deviceHeight,
-                             uint8_t deviceBitsPerPixel)
+HRESULT GraphicsDevice::Init(HWND deviceWindow, uint16_t deviceWidth, uint16_t deviceHeight, uint8_t deviceBitsPerPixel)
 {
     window = deviceWindow;
     width = deviceWidth;
@@ -117,8 +116,8 @@ HRESULT GraphicsDevice::BltFast(IDirectDrawSurface7* destination, IDirectDrawSur
     SurfaceSize(source, sourceWidth, sourceHeight);
     SurfaceSize(destination, destinationWidth, destinationHeight);
     const Rect part = sourceRect ? RectFrom(*sourceRect) : Rect{};
-    const BltFastClip clip = ClipBltFast(x, y, sourceRect ? &part : nullptr, sourceWidth, sourceHeight,
-                                         destinationWidth, destinationHeight);
+    const BltFastClip clip =
+        ClipBltFast(x, y, sourceRect ? &part : nullptr, sourceWidth, sourceHeight, destinationWidth, destinationHeight);
     // When nothing lands on the destination, the platform would refuse the
     // empty rectangle, and that refusal must not end the program.
     if (clip.empty) return 0;
@@ -145,8 +144,7 @@ HRESULT GraphicsDevice::GetSurfaceBuffer(IDirectDrawSurface7* surface, SurfaceBu
     return 0;
 }
 
-HRESULT GraphicsDevice::DrawText(IDirectDrawSurface7* surface, int32_t x, int32_t y, COLORREF color,
-                                 const char* text)
+HRESULT GraphicsDevice::DrawText(IDirectDrawSurface7* surface, int32_t x, int32_t y, COLORREF color, const char* text)
 {
     HDC context = nullptr;
     const HRESULT result = surface->GetDC(&context);

@@ -241,8 +241,8 @@ bool TileMap::ReadMap(BoundedReader& file)
     MapContents map;
     SpriteIndices spriteIndices(sprites);
     int32_t objectCount = 0;
-    const bool whole = ReadMagic(file) && file.Read(map.headerValue) && file.Read(map.width) &&
-                       file.Read(map.height) && ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
+    const bool whole = ReadMagic(file) && file.Read(map.headerValue) && file.Read(map.width) && file.Read(map.height) &&
+                       ReadCells(file, map) && ReadFloorTiles(file, spriteIndices, map) &&
                        ReadCount(file, MapObjectSize, objectCount);
     if (!whole) {
         // A file that cannot be read at all (a directory, say) is not a wrong

@@ -36,7 +36,9 @@ SceneEntry* SceneList::NewEntry()
     }
     if (unused == 0) {
         // Each block twice the one before, up to a limit.
-        const int32_t size = !blocks ? FirstBlockSize : blocks->size < LargestBlockSize ? blocks->size * 2 : blocks->size;
+        const int32_t size = !blocks                           ? FirstBlockSize
+                             : blocks->size < LargestBlockSize ? blocks->size * 2
+                                                               : blocks->size;
         // Raw storage: InsertBefore makes each entry when it hands it out.
         blocks = new Block{blocks, size, static_cast<SceneEntry*>(::operator new(size * sizeof(SceneEntry)))};
         unused = size;

@@ -48,7 +48,7 @@ private:
     // thousands of objects is not thousands of allocations. A removed entry
     // waits in `spare` (linked through `next`) for the next insertion; the
     // blocks go when the list is emptied or destroyed.
-    Block* blocks = nullptr;   // the newest first
-    int32_t unused = 0;        // entries at the end of the newest block never handed out
+    Block* blocks = nullptr;  // the newest first
+    int32_t unused = 0;       // entries at the end of the newest block never handed out
     SceneEntry* spare = nullptr;
 };

@@ -12,7 +12,7 @@ struct SceneObject {
     int16_t y0;
     int16_t x1;  // opposite corner; read only by the ordering rule
     int16_t y1;
-    int16_t z;   // moved along, never read
+    int16_t z;                    // moved along, never read
     int32_t spriteIndex;          // into the map's SpriteRegistry
     AnimationName animationName;  // NUL-terminated
     int32_t direction;

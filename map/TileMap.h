@@ -13,10 +13,10 @@
 class BoundedReader;
 
 struct MapCell {
-    uint8_t blocked;     // 0: a character may stand here
-    int16_t value;       // kept, never interpreted
+    uint8_t blocked;  // 0: a character may stand here
+    int16_t value;    // kept, never interpreted
     int32_t dataLength;
-    uint8_t* data;       // dataLength bytes, owned by the map; kept, never interpreted
+    uint8_t* data;  // dataLength bytes, owned by the map; kept, never interpreted
 };
 
 struct FloorTile {

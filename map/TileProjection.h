@@ -21,8 +21,8 @@ inline ScreenPoint TileToScreen(ScreenPoint origin, int16_t x, int16_t y)
 
 // Returns the drawing position of tile (0, 0) when the camera tile is drawn
 // at the centre point (cx, cy) plus the camera offset.
-inline ScreenPoint MapOrigin(int32_t cameraX, int32_t cameraY, int32_t cameraOffsetX, int32_t cameraOffsetY,
-                             int32_t cx, int32_t cy)
+inline ScreenPoint MapOrigin(int32_t cameraX, int32_t cameraY, int32_t cameraOffsetX, int32_t cameraOffsetY, int32_t cx,
+                             int32_t cy)
 {
     return {cx + cameraOffsetX - ((cameraX + cameraY) * TileWidth) / 2,
             cy + cameraOffsetY + ((cameraY - cameraX) * TileHeight) / 2};

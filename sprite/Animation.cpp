@@ -15,8 +15,7 @@ int Sprite::FindAnimation(const char* animationName, int32_t direction) const
     return -1;
 }
 
-const SpriteFrame* Sprite::GetCurrentFrame(const char* animationName, int32_t direction,
-                                           AnimationCursor* cursor) const
+const SpriteFrame* Sprite::GetCurrentFrame(const char* animationName, int32_t direction, AnimationCursor* cursor) const
 {
     return FrameToShow(FindAnimation(animationName, direction), cursor);
 }

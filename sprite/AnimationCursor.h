@@ -7,11 +7,11 @@
 struct AnimationTiming;
 
 struct AnimationCursor {
-    bool rebind = true;    // the next GetCurrentFrame binds this cursor to the animation it finds
-    bool loop = false;     // after the last frame: start again (true) or stop on it (false)
-    float speed = 1.0f;    // frame i lasts durations[i] / speed milliseconds
+    bool rebind = true;  // the next GetCurrentFrame binds this cursor to the animation it finds
+    bool loop = false;   // after the last frame: start again (true) or stop on it (false)
+    float speed = 1.0f;  // frame i lasts durations[i] / speed milliseconds
     int32_t frameIndex = 0;
-    bool playing = false;  // only a playing cursor is moved by Advance
+    bool playing = false;     // only a playing cursor is moved by Advance
     uint32_t frameStart = 0;  // FrameTick at which the shown frame began
     const AnimationTiming* timing = nullptr;
 

@@ -60,10 +60,7 @@ public:
 
     // Makes room for at least `count` memos. Returns them, or null when the
     // memory cannot be had.
-    AnimationMemo* Cover(int32_t count)
-    {
-        return count <= size ? memos : Grow(count);
-    }
+    AnimationMemo* Cover(int32_t count) { return count <= size ? memos : Grow(count); }
 
 private:
     AnimationMemo* Grow(int32_t count);

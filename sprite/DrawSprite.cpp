@@ -33,8 +33,8 @@ uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
     return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(pixel)));
 }
 
-bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y,
-                const Rect* clip, uint8_t depth, FrameBlit& blit)
+bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip,
+                uint8_t depth, FrameBlit& blit)
 {
     const Rect part = ClippedFrame(frame, clip);
     if (part.IsEmpty()) return false;
@@ -104,14 +104,14 @@ bool DrawFrame(const SpriteFrame* frame, const SurfaceBuffer& target, int32_t x,
 
 }  // namespace
 
-bool Sprite::DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
-                        int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const
+bool Sprite::DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction, int32_t x, int32_t y,
+                        const Rect* clip, AnimationCursor* cursor) const
 {
     return DrawFrame(GetCurrentFrame(animationName, direction, cursor), target, x, y, clip);
 }
 
-bool Sprite::DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction,
-                        int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const
+bool Sprite::DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction, int32_t x,
+                        int32_t y, const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const
 {
     return DrawFrame(memo.CurrentFrame(*this, animationName, direction, cursor), target, x, y, clip);
 }

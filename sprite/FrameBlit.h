@@ -12,7 +12,7 @@
 struct FrameBlit {
     SurfaceBuffer destination;  // the target narrowed to the visible rectangle
     BlitSource source;
-    bool noColorkey;            // frame flag bit 0: Blt_NoColorkey instead of Blt
+    bool noColorkey;  // frame flag bit 0: Blt_NoColorkey instead of Blt
 };
 
 // Converts a frame's colour key (red in bits 0-7, green 8-15, blue 16-23) to
@@ -28,5 +28,5 @@ uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
 // (DisplayDepth). Returns false when there is nothing to draw: the frame lies
 // wholly off the surface, its visible part is empty, or it has fewer pixels
 // than its size promises.
-bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y,
-                const Rect* clip, uint8_t depth, FrameBlit& blit);
+bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip,
+                uint8_t depth, FrameBlit& blit);

@@ -74,8 +74,8 @@ inline size_t bgr888_to_x888_words(uint8_t* display, const uint8_t* stored, size
     for (; i + 4 < count; i += 4, stored += 12, display += 16) {
         const __m128i words = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(stored)),
                                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(stored + 6)));
-        const __m128i pixels = _mm_or_si128(_mm_and_si128(words, first),
-                                            _mm_and_si128(_mm_slli_epi64(words, 8), second));
+        const __m128i pixels =
+            _mm_or_si128(_mm_and_si128(words, first), _mm_and_si128(_mm_slli_epi64(words, 8), second));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(display), pixels);
     }
 #endif
@@ -125,7 +125,7 @@ enum class ConversionIsa : uint8_t {
     Plain,  // any processor
     Sse2,
     Ssse3,
-    Avx2,   // with the operating system saving the 256-bit registers
+    Avx2,  // with the operating system saving the 256-bit registers
 };
 
 namespace conversion {

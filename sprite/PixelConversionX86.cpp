@@ -102,7 +102,7 @@ CONVERSION_KERNEL("avx2") void rgb565be_to_x888_avx2(uint8_t* display, const uin
         const __m256i green =
             _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(w, 3), greenLow), _mm256_slli_epi16(w, 13));
         const __m256i blueGreen = _mm256_or_si256(blue, green);
-        const __m256i first = _mm256_unpacklo_epi16(blueGreen, red);  // pixels 0-3, 8-11
+        const __m256i first = _mm256_unpacklo_epi16(blueGreen, red);   // pixels 0-3, 8-11
         const __m256i second = _mm256_unpackhi_epi16(blueGreen, red);  // pixels 4-7, 12-15
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(display), _mm256_permute2x128_si256(first, second, 0x20));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(display + 32), _mm256_permute2x128_si256(first, second, 0x31));
@@ -130,8 +130,8 @@ CONVERSION_KERNEL("ssse3") void bgr888_to_x888_ssse3(uint8_t* display, const uin
 // The same shuffle on both 128-bit halves: eight pixels per store.
 CONVERSION_KERNEL("avx2") void bgr888_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count)
 {
-    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128,
-                                            0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128, 0, 1, 2, -128,
+                                            3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
     size_t i = 0;
     for (; i + 18 <= count; i += 16, stored += 48, display += 64) {
         for (int half = 0; half < 2; ++half) {

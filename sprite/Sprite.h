@@ -19,12 +19,12 @@ struct AnimationTiming {
 };
 
 struct SpriteFrame {
-    int32_t duration;   // milliseconds
-    int32_t colorKey;   // as stored: red bits 0-7, green 8-15, blue 16-23
-    int32_t flags;      // bit 0: draw without colour key
-    int16_t anchorX;    // subtracted from the drawing position
+    int32_t duration;  // milliseconds
+    int32_t colorKey;  // as stored: red bits 0-7, green 8-15, blue 16-23
+    int32_t flags;     // bit 0: draw without colour key
+    int16_t anchorX;   // subtracted from the drawing position
     int16_t anchorY;
-    int16_t offsetX;    // added to the drawing position
+    int16_t offsetX;  // added to the drawing position
     int16_t offsetY;
     int16_t reserved1;
     int16_t reserved2;
@@ -35,7 +35,7 @@ struct SpriteFrame {
     int32_t alphaMaskSize;  // as stored; 0: no mask
     uint8_t* alphaMask;     // owned; one byte per pixel
     int32_t extraSize;
-    uint8_t* extra;         // owned; kept, never interpreted
+    uint8_t* extra;  // owned; kept, never interpreted
 };
 
 struct Animation {
@@ -70,8 +70,7 @@ struct Sprite {
 
     // Animation lookup (Animation.cpp).
     int FindAnimation(const char* animationName, int32_t direction) const;
-    const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction,
-                                       AnimationCursor* cursor) const;
+    const SpriteFrame* GetCurrentFrame(const char* animationName, int32_t direction, AnimationCursor* cursor) const;
     // Returns the frame to show of the animation at `index`, as GetCurrentFrame
     // does once it has found it: the first frame without a cursor, else the
     // cursor's, binding the cursor to the animation first when it asks for
@@ -94,9 +93,9 @@ struct Sprite {
     // onto `target`, placed at (x, y), clipped and blitted. Returns false only
     // when there is no frame to show; a frame that lies off the surface draws
     // nothing and returns true.
-    bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction,
-                    int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor) const;
+    bool DrawSprite(SurfaceBuffer target, const char* animationName, int32_t direction, int32_t x, int32_t y,
+                    const Rect* clip, AnimationCursor* cursor) const;
     // The same, with the animation's search remembered in `memo` (AnimationMemo.h).
-    bool DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction,
-                    int32_t x, int32_t y, const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const;
+    bool DrawSprite(SurfaceBuffer target, const AnimationName& animationName, int32_t direction, int32_t x, int32_t y,
+                    const Rect* clip, AnimationCursor* cursor, AnimationMemo& memo) const;
 };

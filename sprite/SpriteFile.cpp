@@ -78,11 +78,10 @@ bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFram
 bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame, float& duration)
 {
     int32_t pixelsPresent = 0;
-    const bool fixedFields =
-        file.Read(frame.duration) && file.Read(frame.colorKey) && file.Read(frame.flags) &&
-        file.Read(frame.anchorX) && file.Read(frame.anchorY) && file.Read(frame.offsetX) &&
-        file.Read(frame.offsetY) && file.Read(frame.reserved1) && file.Read(frame.reserved2) &&
-        file.Read(frame.width) && file.Read(frame.height) && file.Read(pixelsPresent);
+    const bool fixedFields = file.Read(frame.duration) && file.Read(frame.colorKey) && file.Read(frame.flags) &&
+                             file.Read(frame.anchorX) && file.Read(frame.anchorY) && file.Read(frame.offsetX) &&
+                             file.Read(frame.offsetY) && file.Read(frame.reserved1) && file.Read(frame.reserved2) &&
+                             file.Read(frame.width) && file.Read(frame.height) && file.Read(pixelsPresent);
     if (!fixedFields) return false;
     duration = static_cast<float>(frame.duration);
 
@@ -97,10 +96,8 @@ bool ReadFrame(BoundedReader& file, const PixelConversionPath* path, SpriteFrame
 bool ReadAnimation(BoundedReader& file, const PixelConversionPath* path, Animation& animation)
 {
     int32_t frameCount = 0;
-    if (!file.ReadBytes(animation.name, AnimationNameSize) ||
-        !std::memchr(animation.name, '\0', AnimationNameSize) ||
-        !file.Read(animation.direction) || !file.Read(frameCount) ||
-        !file.Fits(frameCount, SmallestFrameSize)) {
+    if (!file.ReadBytes(animation.name, AnimationNameSize) || !std::memchr(animation.name, '\0', AnimationNameSize) ||
+        !file.Read(animation.direction) || !file.Read(frameCount) || !file.Fits(frameCount, SmallestFrameSize)) {
         return false;
     }
     animation.frames = AllocateZeroed<SpriteFrame>(frameCount);
@@ -164,8 +161,8 @@ bool Sprite::ReadSprite(BoundedReader& file)
 bool Sprite::ReadSprite(BoundedReader& file, uint8_t depth)
 {
     int32_t count = 0;
-    bool ok = file.Read(id) && file.Read(pixelFormat) && file.Read(reserved) && file.Read(count) &&
-              pixelFormat <= 1 && file.Fits(count, AnimationHeaderSize);
+    bool ok = file.Read(id) && file.Read(pixelFormat) && file.Read(reserved) && file.Read(count) && pixelFormat <= 1 &&
+              file.Fits(count, AnimationHeaderSize);
     if (ok) {
         animations = AllocateZeroed<Animation>(count);
         ok = count == 0 || animations;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 struct SpriteEntry {
-    char* fileName;    // owned, exactly as long as the listed name
+    char* fileName;  // owned, exactly as long as the listed name
     int32_t id;
     Sprite* sprite;    // owned; null until loaded successfully
     int32_t useCount;  // GetSprite requests, loaded or not

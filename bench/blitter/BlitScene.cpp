@@ -93,7 +93,8 @@ std::unique_ptr<BlitScene> MakeScene(const BlitSceneShape& shape)
         scene->frameWidth = BlitScene::spriteWidth;
         scene->frameHeight = BlitScene::spriteHeight;
         for (int y = 0; y < BlitScene::screenHeight; y += BlitScene::spriteHeight) {
-            for (int x = 0; x < BlitScene::screenWidth; x += BlitScene::spriteWidth) scene->placements.push_back({x, y});
+            for (int x = 0; x < BlitScene::screenWidth; x += BlitScene::spriteWidth)
+                scene->placements.push_back({x, y});
         }
     }
     FillFrame(*scene, shape.input, noise);

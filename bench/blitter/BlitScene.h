@@ -36,11 +36,11 @@ struct BlitScene {
 
     int bytesPerPixel = 4;
     int frameWidth = 0, frameHeight = 0;
-    std::vector<uint8_t> screen;      // screenWidth pixels a row, no padding
-    std::vector<uint8_t> frames;      // one frame per placement, stacked; frameWidth pixels a row
-    std::vector<uint8_t> masks;       // their masks, frameWidth bytes a row; empty for the mask-less inputs
-    std::vector<uint32_t> framesArgb; // the frames as ARGB8888 with the masks as alpha
-    uint32_t keyPixel = 0;            // the transparent value as a pixel
+    std::vector<uint8_t> screen;       // screenWidth pixels a row, no padding
+    std::vector<uint8_t> frames;       // one frame per placement, stacked; frameWidth pixels a row
+    std::vector<uint8_t> masks;        // their masks, frameWidth bytes a row; empty for the mask-less inputs
+    std::vector<uint32_t> framesArgb;  // the frames as ARGB8888 with the masks as alpha
+    uint32_t keyPixel = 0;             // the transparent value as a pixel
     std::vector<Placement> placements;
 
     int ScreenPitch() const { return screenWidth * bytesPerPixel; }

@@ -92,7 +92,8 @@ void RegisterTurns()
     };
     const TurnRow rows[] = {
         {"blend32", 4, BlitInput::Partial, "partial", Blt, "Blt", "pixman", pixman(PixmanJob::OverWithMask), 1.5},
-        {"blend32", 4, BlitInput::SpriteShaped, "sprite-shaped", Blt, "Blt", "pixman", pixman(PixmanJob::OverWithMask), 3},
+        {"blend32", 4, BlitInput::SpriteShaped, "sprite-shaped", Blt, "Blt", "pixman", pixman(PixmanJob::OverWithMask),
+         3},
         {"key32", 4, BlitInput::HalfKeyed, "half-keyed", Blt, "Blt", "SDL2", sdl(SdlJob::ColorKey), 3},
         {"copy32", 4, BlitInput::Opaque, "opaque", Blt_NoColorkey, "Blt_NoColorkey", "memcpy", MemcpyPass, 0.9},
         {"copy565", 2, BlitInput::Opaque, "opaque", Blt_NoColorkey, "Blt_NoColorkey", "memcpy", MemcpyPass, 0.9},

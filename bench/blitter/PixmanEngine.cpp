@@ -21,12 +21,12 @@ Image Wrap(pixman_format_code_t format, int width, int height, void* bits, int p
 BlitPass PixmanPass(benchmark::State&, BlitScene& scene, PixmanJob job)
 {
     const pixman_format_code_t format = scene.bytesPerPixel == 4 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5;
-    const Image screen = Wrap(format, BlitScene::screenWidth, BlitScene::screenHeight, scene.screen.data(),
-                              scene.ScreenPitch());
+    const Image screen =
+        Wrap(format, BlitScene::screenWidth, BlitScene::screenHeight, scene.screen.data(), scene.ScreenPitch());
     const Image frames = Wrap(format, scene.frameWidth, scene.SheetHeight(), scene.frames.data(), scene.FramePitch());
-    const Image masks = job == PixmanJob::OverWithMask
-                            ? Wrap(PIXMAN_a8, scene.frameWidth, scene.SheetHeight(), scene.masks.data(), scene.frameWidth)
-                            : nullptr;
+    const Image masks = job == PixmanJob::OverWithMask ? Wrap(PIXMAN_a8, scene.frameWidth, scene.SheetHeight(),
+                                                              scene.masks.data(), scene.frameWidth)
+                                                       : nullptr;
     const pixman_op_t op = job == PixmanJob::OverWithMask ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
     return [&scene, screen, frames, masks, op] {
         for (int i = 0; i < scene.FrameCount(); ++i) {

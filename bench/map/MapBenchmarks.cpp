@@ -48,8 +48,8 @@ void WriteSprites(const std::string& listPath)
     const std::string floorPath = bench::BenchFile("map-floor.spr"), objectPath = bench::BenchFile("map-object.spr");
     WriteFileBytes(floorPath, EncodeSpriteFile(floor));
     WriteFileBytes(objectPath, EncodeSpriteFile(object));
-    const std::string list = "3\n1 " + floorPath + "\n2 " + bench::BenchFile("map-unused.spr") + "\n3 " +
-                             objectPath + "\n";
+    const std::string list =
+        "3\n1 " + floorPath + "\n2 " + bench::BenchFile("map-unused.spr") + "\n3 " + objectPath + "\n";
     std::vector<uint8_t> bytes(list.begin(), list.end());
     WriteFileBytes(listPath, bytes);
 }
@@ -149,12 +149,15 @@ void FreadFile(benchmark::State& state)
 
 const bool registered = [] {
     benchmark::RegisterBenchmark("drawmap/DrawMap/1k-floor", DrawMapFrame, 1000, 0, 0)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("drawmap/DrawMap/100k-floor", DrawMapFrame, 100000, 0, 0)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("drawmap/DrawMap/1M-floor", DrawMapFrame, 1000000, 0, 0)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("drawmap/DrawMap/100k-floor", DrawMapFrame, 100000, 0, 0)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("drawmap/DrawMap/1M-floor", DrawMapFrame, 1000000, 0, 0)
+        ->Unit(benchmark::kMicrosecond);
     // Every tile wholly off the surface: the time per drawable of the rejection path.
     benchmark::RegisterBenchmark("drawmap/DrawMap/100k-off-surface", DrawMapFrame, 100000, 0, 1000)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("drawmap/DrawMap/10k-objects", DrawMapFrame, 0, 10000, 0)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("drawmap/DrawMap/10k-objects", DrawMapFrame, 0, 10000, 0)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("loadmap/LoadMap/large", LoadMapFile)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("loadmap/fread/large", FreadFile)->Unit(benchmark::kMillisecond);
     return true;

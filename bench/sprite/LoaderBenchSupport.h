@@ -21,8 +21,8 @@ namespace bench {
 inline std::string BenchFile(const std::string& name)
 {
     static std::vector<std::string> made;
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("client-bench-" + std::to_string(getpid()) + "-" + name)).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("client-bench-" + std::to_string(getpid()) + "-" + name)).string();
     if (made.empty()) {
         std::atexit([] {
             for (const std::string& file : made) std::remove(file.c_str());

@@ -81,8 +81,12 @@ struct DrawScene {
     DrawScene()
     {
         surface.assign(640 * 480, 0x00203040);
-        target = {reinterpret_cast<uint8_t*>(surface.data()), reinterpret_cast<uint8_t*>(surface.data() + 640 * 480),
-                  640 * 4, 480, 640, 32};
+        target = {reinterpret_cast<uint8_t*>(surface.data()),
+                  reinterpret_cast<uint8_t*>(surface.data() + 640 * 480),
+                  640 * 4,
+                  480,
+                  640,
+                  32};
         bench::Noise noise(11);
         FrameSource keyed;
         keyed.width = 64;
@@ -141,9 +145,11 @@ void BltAt(benchmark::State& state, const char* animation, int32_t x, int32_t y)
 }
 
 const bool registered = [] {
-    benchmark::RegisterBenchmark("loadsprite/LoadSprite/888+mask", LoadSpriteFile, uint8_t(1))->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("loadsprite/LoadSprite/888+mask", LoadSpriteFile, uint8_t(1))
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("loadsprite/fread/888+mask", FreadFile, uint8_t(1))->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("loadsprite/LoadSprite/565+mask", LoadSpriteFile, uint8_t(0))->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("loadsprite/LoadSprite/565+mask", LoadSpriteFile, uint8_t(0))
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("loadsprite/fread/565+mask", FreadFile, uint8_t(0))->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("drawsprite/DrawSprite/off-surface", DrawAt, "keyed", -500, 100);
     benchmark::RegisterBenchmark("drawsprite/DrawSprite/64x32-keyed", DrawAt, "keyed", 300, 200);

@@ -45,7 +45,8 @@ struct LargeWorld {
                 // Clear (the key) outside the diamond: |x - 19.5| / 20 + |y - 9.5| / 10 < 1.
                 for (int y = 0; y < 20; ++y) {
                     for (int x = 0; x < 40; ++x) {
-                        if (std::abs(2 * x - 39) + 2 * std::abs(2 * y - 19) > 40) frame.pixels[size_t(y * 40 + x)] = frame.colorKey;
+                        if (std::abs(2 * x - 39) + 2 * std::abs(2 * y - 19) > 40)
+                            frame.pixels[size_t(y * 40 + x)] = frame.colorKey;
                     }
                 }
             }
@@ -64,7 +65,8 @@ struct LargeWorld {
         }
         // Back to front, as the editor draws a layer: 100,000 cells from the top.
         for (int diagonal = 0; cells.floorTiles.size() < 100000; ++diagonal) {
-            for (int x = std::max(0, diagonal - 511); x <= std::min(511, diagonal) && cells.floorTiles.size() < 100000; ++x) {
+            for (int x = std::max(0, diagonal - 511); x <= std::min(511, diagonal) && cells.floorTiles.size() < 100000;
+                 ++x) {
                 const int y = 511 - (diagonal - x);
                 cells.floorTiles.push_back({int16_t(x), int16_t(y), 0, 10, "g" + std::to_string(x % 4), 0});
             }
@@ -113,15 +115,19 @@ void Import(benchmark::State& state, bool rows)
     }
 }
 
-
 const bool registered = [] {
     benchmark::RegisterBenchmark("tiled/tmxexport/512x512-100k-floor", Export, false)
-        ->Unit(benchmark::kMillisecond)->Iterations(3);
-    benchmark::RegisterBenchmark("tiled/tmximport/512x512-100k-floor", Import, false)->Unit(benchmark::kMillisecond)->Iterations(3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("tiled/tmximport/512x512-100k-floor", Import, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     benchmark::RegisterBenchmark("tiled/tmxexport/512x512-100k-floor-in-rows", Export, true)
-        ->Unit(benchmark::kMillisecond)->Iterations(3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     benchmark::RegisterBenchmark("tiled/tmximport/512x512-100k-floor-in-rows", Import, true)
-        ->Unit(benchmark::kMillisecond)->Iterations(3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     return true;
 }();
 

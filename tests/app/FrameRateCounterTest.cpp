@@ -82,8 +82,8 @@ TEST(FrameRateCounter, ElapsedTimeSurvivesTheTickWrap)
         double rate;
     };
     const Case cases[] = {
-        {0xFFFFFF00u, 0x000000F4u, false, 0.0},                // 500 ms across the wrap
-        {0xFFFFFF00u, 0x000000F5u, true, 1.0 / 501 * 1000},    // 501 ms across the wrap
+        {0xFFFFFF00u, 0x000000F4u, false, 0.0},              // 500 ms across the wrap
+        {0xFFFFFF00u, 0x000000F5u, true, 1.0 / 501 * 1000},  // 501 ms across the wrap
         {0xFFFFFFFFu, 0x00000200u, true, 1.0 / 513 * 1000},
     };
     for (const Case& c : cases) {

@@ -56,10 +56,7 @@ protected:
         std::ifstream file(ErrLogFileName, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
-    static void Seed(const std::string& text)
-    {
-        std::ofstream(ErrLogFileName, std::ios::binary) << text;
-    }
+    static void Seed(const std::string& text) { std::ofstream(ErrLogFileName, std::ios::binary) << text; }
 
     fs::path home;
     fs::path directory;

@@ -8,7 +8,10 @@
 
 namespace {
 
-uint8_t Entry(int r, int c) { return BlendTable[r * 256 + c]; }
+uint8_t Entry(int r, int c)
+{
+    return BlendTable[r * 256 + c];
+}
 
 class BlendTableTest : public ::testing::Test {
 protected:

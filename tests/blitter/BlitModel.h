@@ -32,11 +32,14 @@ struct ExportedPath {
 };
 
 inline constexpr ExportedPath AllPaths[] = {
-    {Routine::Blt, 4, true},  {Routine::NoColorkey, 4, true},  {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
-    {Routine::Blt, 2, true},  {Routine::NoColorkey, 2, true},  {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
+    {Routine::Blt, 4, true}, {Routine::NoColorkey, 4, true}, {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
+    {Routine::Blt, 2, true}, {Routine::NoColorkey, 2, true}, {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
 };
 
-inline uint32_t Scaled(uint32_t value, uint32_t weight) { return value * weight / 255; }
+inline uint32_t Scaled(uint32_t value, uint32_t weight)
+{
+    return value * weight / 255;
+}
 
 inline uint32_t ModelBlend32(uint32_t d, uint32_t s, uint32_t a)
 {

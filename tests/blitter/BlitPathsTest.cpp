@@ -15,8 +15,8 @@ struct Path {
 };
 
 const Path AllPaths[] = {
-    {Routine::Blt, 4, true},  {Routine::NoColorkey, 4, true},  {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
-    {Routine::Blt, 2, true},  {Routine::NoColorkey, 2, true},  {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
+    {Routine::Blt, 4, true}, {Routine::NoColorkey, 4, true}, {Routine::Blt, 4, false}, {Routine::NoColorkey, 4, false},
+    {Routine::Blt, 2, true}, {Routine::NoColorkey, 2, true}, {Routine::Blt, 2, false}, {Routine::NoColorkey, 2, false},
 };
 
 bool IsRowOf(const BlitPath& row, const Path& path)

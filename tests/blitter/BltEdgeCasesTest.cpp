@@ -35,8 +35,7 @@ struct RectScene {
     BlitSource Source(bool masked) const
     {
         const uint32_t first = source.Get(1, 1);
-        const uint32_t key = source.bytesPerPixel == 4 ? first
-                                                       : static_cast<uint32_t>(static_cast<int16_t>(first));
+        const uint32_t key = source.bytesPerPixel == 4 ? first : static_cast<uint32_t>(static_cast<int16_t>(first));
         return SourceAt(source, 1, 1, masked ? &mask : nullptr, key);
     }
 };
@@ -66,7 +65,8 @@ TEST(BltEdgeCases, TheRowBoundIsAnAddressCompareMadeBeforeEveryRow)
     for (const ExportedPath& path : AllPaths) {
         for (const RowBound& bound : bounds) {
             RectScene scene(path.bytesPerPixel);
-            SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
+            SurfaceBuffer destination =
+                scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
             destination.lastRowEnd = destination.firstPixel + bound.boundRow * destination.pitch +
                                      bound.boundPixels * path.bytesPerPixel + bound.boundBytes;
             const BlitSource source = scene.Source(path.masked);
@@ -86,7 +86,8 @@ TEST(BltEdgeCases, AWidthOfZeroWritesNothing)
     for (const ExportedPath& path : AllPaths) {
         RectScene scene(path.bytesPerPixel);
         const std::vector<uint8_t> before = scene.destination.bytes;
-        SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
+        SurfaceBuffer destination =
+            scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
         destination.width = 0;
 
         RoutineOf(path.routine)(destination, scene.Source(path.masked));
@@ -140,7 +141,8 @@ TEST(BltEdgeCases, BltNoColorkeyCopiesWhateverTheKey)
             BlitSource keyed = scene.Source(false);
             keyed.colorKey = key;
 
-            Blt_NoColorkey(scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height), keyed);
+            Blt_NoColorkey(scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height),
+                           keyed);
 
             for (int y = 0; y < RectScene::height; ++y) {
                 for (int x = 0; x < RectScene::width; ++x) {
@@ -220,8 +222,10 @@ TEST(BltEdgeCases, NegativeSourceAndMaskPitchesReadRowsUpwards)
             source.alphaMask = scene.mask.At(1, 4);
             source.alphaPitch = -scene.mask.pitch;
         }
-        const SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
-        const std::vector<uint8_t> expected = Expected(path.routine, scene.destination, destination, source, RectScene::height);
+        const SurfaceBuffer destination =
+            scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
+        const std::vector<uint8_t> expected =
+            Expected(path.routine, scene.destination, destination, source, RectScene::height);
 
         RoutineOf(path.routine)(destination, source);
 
@@ -237,11 +241,13 @@ TEST(BltEdgeCases, EveryDepthButThirtyTwoTakesTheFiveSixFivePaths)
         for (const ExportedPath& path : AllPaths) {
             if (path.bytesPerPixel != 2) continue;
             RectScene scene(2, bitsPerPixel);
-            SurfaceBuffer destination = scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
+            SurfaceBuffer destination =
+                scene.destination.Rect(RectScene::x, RectScene::y, RectScene::width, RectScene::height);
             destination.bitsPerPixel = bitsPerPixel;
             BlitSource source = scene.Source(path.masked);
             if (!path.masked) source.alphaPitch = 12345;
-            const std::vector<uint8_t> expected = Expected(path.routine, scene.destination, destination, source, RectScene::height);
+            const std::vector<uint8_t> expected =
+                Expected(path.routine, scene.destination, destination, source, RectScene::height);
 
             RoutineOf(path.routine)(destination, source);
 

@@ -25,7 +25,7 @@ const WorkedValue WorkedValues[] = {
     {4, 0x11000000, 0x22000000, 0, 0x11000000},    // and mask 0 leaves the destination whole
     {2, 0xFFFF, 0x0000, 128, 0x7BEF},
     {2, 0x0000, 0xFFFF, 128, 0x7BEF},
-    {2, 0xFFFF, 0xFFFF, 128, 0xF7DE},              // white over white darkens in 5-6-5
+    {2, 0xFFFF, 0xFFFF, 128, 0xF7DE},  // white over white darkens in 5-6-5
     {2, 0xF800, 0x001F, 128, 0x780F},
     {2, 0x1234, 0xABCD, 0, 0x1234},
     {2, 0x1234, 0xABCD, 255, 0xABCD},
@@ -47,9 +47,8 @@ TEST(BltWorkedValues, BothRoutinesBlendOnePixelToTheKnownResult)
 
             RoutineOf(routine)(destination.Rect(1, 1, 1, 1), SourceAt(source, 0, 0, &mask, v.source));
 
-            EXPECT_EQ(destination.Get(1, 1), v.result)
-                << NameOf(routine) << std::hex << " d=" << v.destination << " s=" << v.source
-                << " a=" << std::dec << int(v.alpha);
+            EXPECT_EQ(destination.Get(1, 1), v.result) << NameOf(routine) << std::hex << " d=" << v.destination
+                                                       << " s=" << v.source << " a=" << std::dec << int(v.alpha);
             EXPECT_EQ(FirstDifference(destination.bytes, expectedSurface.bytes), -1) << "wrote outside the pixel";
         }
     }

@@ -44,7 +44,10 @@ std::string TestName(const ::testing::TestParamInfo<const BlitPath*>& info)
     return name;
 }
 
-int Between(std::mt19937& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+int Between(std::mt19937& random, int low, int high)
+{
+    return std::uniform_int_distribution<int>(low, high)(random);
+}
 
 class VariantTest : public ::testing::TestWithParam<const BlitPath*> {
 protected:

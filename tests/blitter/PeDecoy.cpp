@@ -5,7 +5,10 @@
 extern "C" {
 void Blt() {}
 #if defined(PE_DECOY_NEEDS_WINPTHREAD)
-void Blt_NoColorkey() { pthread_self(); }
+void Blt_NoColorkey()
+{
+    pthread_self();
+}
 #else
 void Blt_NoColorkey() {}
 #endif

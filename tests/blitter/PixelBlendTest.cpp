@@ -32,7 +32,7 @@ TEST_F(PixelBlendTest, ThirtyTwoBitBlendClearsTheTopByteAndKeepsChannelsApart)
         {0x00FF0000, 0x00000000, 128, 0x007F0000},  // red alone: nothing carries into the top byte
         {0x0000FF00, 0x000000FF, 128, 0x00007F80},
         {0x00FFFFFF, 0x00FFFFFF, 254, 0x00FFFFFF},  // the sum of the two products reaches 255 but no further
-        {0x00010203, 0x00FDFEFF, 1, 0x00000103},  // truncation loses up to one per product
+        {0x00010203, 0x00FDFEFF, 1, 0x00000103},    // truncation loses up to one per product
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Blend32(c.d, c.s, c.a), c.result) << std::hex << c.d << " " << c.s << " a=" << std::dec << c.a;

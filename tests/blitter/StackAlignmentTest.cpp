@@ -26,18 +26,17 @@ const uintptr_t Skews[] = {0, 4, 8, 12};
 // cdecl: the two pointers on the stack; edi (callee-saved) keeps the caller's esp.
 void CallSkewed(const SkewedCall& call)
 {
-    __asm__ volatile(
-        "movl %%esp, %%edi\n\t"
-        "andl $-16, %%esp\n\t"
-        "subl 12(%%esi), %%esp\n\t"
-        "subl $8, %%esp\n\t"
-        "pushl 8(%%esi)\n\t"
-        "pushl 4(%%esi)\n\t"
-        "call *(%%esi)\n\t"
-        "movl %%edi, %%esp\n\t"
-        :
-        : "S"(&call)
-        : "eax", "ecx", "edx", "edi", "memory", "cc");
+    __asm__ volatile("movl %%esp, %%edi\n\t"
+                     "andl $-16, %%esp\n\t"
+                     "subl 12(%%esi), %%esp\n\t"
+                     "subl $8, %%esp\n\t"
+                     "pushl 8(%%esi)\n\t"
+                     "pushl 4(%%esi)\n\t"
+                     "call *(%%esi)\n\t"
+                     "movl %%edi, %%esp\n\t"
+                     :
+                     : "S"(&call)
+                     : "eax", "ecx", "edx", "edi", "memory", "cc");
 }
 #elif defined(__x86_64__) && defined(_WIN32)
 const uintptr_t Skews[] = {0, 16};
@@ -45,19 +44,18 @@ const uintptr_t Skews[] = {0, 16};
 // Microsoft x64: rcx, rdx and 32 bytes of shadow space; rbx keeps rsp.
 void CallSkewed(const SkewedCall& call)
 {
-    __asm__ volatile(
-        "movq %%rsp, %%rbx\n\t"
-        "andq $-32, %%rsp\n\t"
-        "subq 24(%%rsi), %%rsp\n\t"
-        "subq $32, %%rsp\n\t"
-        "movq 8(%%rsi), %%rcx\n\t"
-        "movq 16(%%rsi), %%rdx\n\t"
-        "call *(%%rsi)\n\t"
-        "movq %%rbx, %%rsp\n\t"
-        :
-        : "S"(&call)
-        : "rax", "rbx", "rcx", "rdx", "r8", "r9", "r10", "r11", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5",
-          "memory", "cc");
+    __asm__ volatile("movq %%rsp, %%rbx\n\t"
+                     "andq $-32, %%rsp\n\t"
+                     "subq 24(%%rsi), %%rsp\n\t"
+                     "subq $32, %%rsp\n\t"
+                     "movq 8(%%rsi), %%rcx\n\t"
+                     "movq 16(%%rsi), %%rdx\n\t"
+                     "call *(%%rsi)\n\t"
+                     "movq %%rbx, %%rsp\n\t"
+                     :
+                     : "S"(&call)
+                     : "rax", "rbx", "rcx", "rdx", "r8", "r9", "r10", "r11", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4",
+                       "xmm5", "memory", "cc");
 }
 #elif defined(__x86_64__)
 const uintptr_t Skews[] = {0, 16};
@@ -67,20 +65,19 @@ const uintptr_t Skews[] = {0, 16};
 void CallSkewed(const SkewedCall& call)
 {
     const SkewedCall* arguments = &call;
-    __asm__ volatile(
-        "movq %%rsp, %%rbx\n\t"
-        "subq $128, %%rsp\n\t"
-        "andq $-32, %%rsp\n\t"
-        "subq 24(%%rax), %%rsp\n\t"
-        "movq 8(%%rax), %%rdi\n\t"
-        "movq 16(%%rax), %%rsi\n\t"
-        "call *(%%rax)\n\t"
-        "movq %%rbx, %%rsp\n\t"
-        : "+a"(arguments)
-        :
-        : "rbx", "rcx", "rdx", "rdi", "rsi", "r8", "r9", "r10", "r11", "xmm0", "xmm1", "xmm2", "xmm3", "xmm4",
-          "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15", "memory",
-          "cc");
+    __asm__ volatile("movq %%rsp, %%rbx\n\t"
+                     "subq $128, %%rsp\n\t"
+                     "andq $-32, %%rsp\n\t"
+                     "subq 24(%%rax), %%rsp\n\t"
+                     "movq 8(%%rax), %%rdi\n\t"
+                     "movq 16(%%rax), %%rsi\n\t"
+                     "call *(%%rax)\n\t"
+                     "movq %%rbx, %%rsp\n\t"
+                     : "+a"(arguments)
+                     :
+                     : "rbx", "rcx", "rdx", "rdi", "rsi", "r8", "r9", "r10", "r11", "xmm0", "xmm1", "xmm2", "xmm3",
+                       "xmm4", "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14",
+                       "xmm15", "memory", "cc");
 }
 #endif
 

@@ -21,9 +21,7 @@ struct TestSurface {
     std::vector<uint8_t> bytes;
 
     TestSurface(int bytesPerPixelIn, int widthPixels, int rowsIn, int rowPadding = 3)
-        : bytesPerPixel(bytesPerPixelIn),
-          pitch(widthPixels * bytesPerPixelIn + rowPadding),
-          rows(rowsIn),
+        : bytesPerPixel(bytesPerPixelIn), pitch(widthPixels * bytesPerPixelIn + rowPadding), rows(rowsIn),
           bytes(static_cast<size_t>(pitch) * (rowsIn + 2 * guardRows))
     {
     }

@@ -36,10 +36,7 @@ protected:
         ASSERT_TRUE(map.LoadMap("test.map"));
     }
 
-    void TearDown() override
-    {
-        std::filesystem::current_path(home);
-    }
+    void TearDown() override { std::filesystem::current_path(home); }
 
     bool Open(int32_t x, int32_t y) const { return map.IsWalkable(x, y, 0, 0); }
 
@@ -234,7 +231,8 @@ class DemoWorldRender : public ::testing::TestWithParam<View> {};
 TEST_P(DemoWorldRender, CentreIsNotBlack)
 {
     const View view = GetParam();
-    const std::string picture = (std::filesystem::current_path() / (std::string("demo-") + view.name + ".png")).string();
+    const std::string picture =
+        (std::filesystem::current_path() / (std::string("demo-") + view.name + ".png")).string();
     std::filesystem::remove(picture);
     const std::string command = std::string("\"") + MAPTOOL_PROGRAM + "\" render \"" + DEMO_WORLD_DIR + "\" \"" +
                                 picture + "\" " + std::to_string(view.cameraX) + " " + std::to_string(view.cameraY);

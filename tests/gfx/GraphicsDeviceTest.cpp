@@ -76,10 +76,7 @@ public:
     }
     uint8_t* Memory() const { return static_cast<uint8_t*>(desc.lpSurface); }
     int32_t Pitch() const { return desc.lPitch; }
-    uint32_t& Pixel(int32_t x, int32_t y) const
-    {
-        return *reinterpret_cast<uint32_t*>(Memory() + Pitch() * y + 4 * x);
-    }
+    uint32_t& Pixel(int32_t x, int32_t y) const { return *reinterpret_cast<uint32_t*>(Memory() + Pitch() * y + 4 * x); }
     bool ok;
 
 private:
@@ -257,8 +254,8 @@ struct BltFastCase {
     int32_t x, y;
     bool hasRect;
     RECT rect;
-    RECT landed;      // destination pixels that were copied
-    POINT sourceAt;   // the source pixel that landed on landed's top-left
+    RECT landed;     // destination pixels that were copied
+    POINT sourceAt;  // the source pixel that landed on landed's top-left
 };
 
 TEST_F(GraphicsDeviceTest, BltFastClipsToTheDestination)
@@ -282,7 +279,8 @@ TEST_F(GraphicsDeviceTest, BltFastClipsToTheDestination)
         int32_t wrong = 0;
         for (int32_t y = 0; y < 480; ++y) {
             for (int32_t x = 0; x < 640; ++x) {
-                const bool inside = x >= c.landed.left && x < c.landed.right && y >= c.landed.top && y < c.landed.bottom;
+                const bool inside =
+                    x >= c.landed.left && x < c.landed.right && y >= c.landed.top && y < c.landed.bottom;
                 const uint32_t expected =
                     inside ? Pattern(c.sourceAt.x + x - c.landed.left, c.sourceAt.y + y - c.landed.top) : 0;
                 if ((locked.Pixel(x, y) & 0x00FFFFFF) != expected) ++wrong;

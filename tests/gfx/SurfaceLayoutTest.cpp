@@ -8,7 +8,9 @@ namespace {
 
 // A 640 x 480 surface at 32 bits per pixel with the given pitch.
 struct FakeSurface {
-    explicit FakeSurface(int32_t pitch) : bytes(static_cast<size_t>(pitch) * 480), memory{bytes.data(), pitch, 640, 480} {}
+    explicit FakeSurface(int32_t pitch) : bytes(static_cast<size_t>(pitch) * 480), memory{bytes.data(), pitch, 640, 480}
+    {
+    }
     std::vector<uint8_t> bytes;
     SurfaceMemory memory;
     uint8_t* at(ptrdiff_t offset) { return bytes.data() + offset; }

@@ -61,8 +61,10 @@ MapSource World(int columns, int rows)
             source.floorTiles.push_back({int16_t(x), int16_t(y), 0, ids[i % 6], names[i % 5], i % 33});
         }
     }
-    source.objects = {{1, 1, 1, 1, 0, Many, "idle", 0}, {2, 1, 2, 1, 0, Late, "idle", 1},
-                      {3, 3, 3, 3, 0, ManyAgain, "idle", 4}, {0, 2, 0, 2, 0, Unlisted, "idle", 0},
+    source.objects = {{1, 1, 1, 1, 0, Many, "idle", 0},
+                      {2, 1, 2, 1, 0, Late, "idle", 1},
+                      {3, 3, 3, 3, 0, ManyAgain, "idle", 4},
+                      {0, 2, 0, 2, 0, Unlisted, "idle", 0},
                       {2, 2, 2, 2, 0, Many, "floor", 7}};
     return source;
 }
@@ -207,7 +209,8 @@ TEST_F(DrawMapMemoTest, EveryFrameIsThePlainDrawingsFrame)
                  ASSERT_TRUE(WriteFileBytes("late.spr", EncodeSpriteFile(ManyAnimations(0x00FFFF))));
              }
          }},
-        {"time passes", [&](Scene& s) {
+        {"time passes",
+         [&](Scene& s) {
              FrameTick = 200;
              advance(s);
          }},
@@ -236,12 +239,14 @@ TEST_F(DrawMapMemoTest, EveryFrameIsThePlainDrawingsFrame)
              s.Object(1).direction = 12;
              s.cursors[1].rebind = true;
          }},
-        {"the camera moves: tiles come and go", [](Scene& s) {
+        {"the camera moves: tiles come and go",
+         [](Scene& s) {
              s.map.cameraX += 3;
              s.map.cameraOffsetY = -7;
          }},
         {"another, larger map", [](Scene& s) { s.Load(World(20, 16)); }},
-        {"time passes on it", [&](Scene& s) {
+        {"time passes on it",
+         [&](Scene& s) {
              FrameTick = 900;
              s.cursors[0].rebind = s.cursors[1].rebind = true;
              advance(s);

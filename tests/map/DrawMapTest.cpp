@@ -45,10 +45,7 @@ protected:
         surface.assign(640 * 480, 0);
     }
 
-    void Load(const MapSource& source)
-    {
-        ASSERT_TRUE(ReadMapBytes(map, EncodeMapFile(source)));
-    }
+    void Load(const MapSource& source) { ASSERT_TRUE(ReadMapBytes(map, EncodeMapFile(source))); }
 
     void Draw(int32_t cx = 320, int32_t cy = 240)
     {
@@ -81,8 +78,11 @@ ObjectSource Thing(int16_t x, int16_t y, int32_t spriteId, int32_t direction = 0
 
 TEST_F(DrawMapTest, TilesLandOnTheIsometricGrid)
 {
-    struct Case { int16_t x, y; int screenX, screenY; };
-    const Case cases[] = {{0, 0, 320, 240}, {1, 0, 340, 250}, {0, 1, 340, 230}, {1, 1, 360, 240},
+    struct Case {
+        int16_t x, y;
+        int screenX, screenY;
+    };
+    const Case cases[] = {{0, 0, 320, 240},  {1, 0, 340, 250},  {0, 1, 340, 230}, {1, 1, 360, 240},
                           {-1, 0, 300, 230}, {-3, 5, 360, 160}, {7, -2, 420, 330}};
     for (const Case& c : cases) {
         MapSource source;
@@ -120,7 +120,7 @@ TEST_F(DrawMapTest, TheCameraTileIsDrawnAtTheCentrePlusTheOffset)
 TEST_F(DrawMapTest, FloorTilesComeFirstThenObjectsInListOrder)
 {
     MapSource source;
-    source.objects = {Thing(1, 1, 2), Thing(1, 1, 3)};   // blue is drawn last
+    source.objects = {Thing(1, 1, 2), Thing(1, 1, 3)};     // blue is drawn last
     source.floorTiles = {Floor(1, 1, 1), Floor(0, 0, 1)};  // red, under everything
     Load(source);
     Draw();

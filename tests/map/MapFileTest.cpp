@@ -229,7 +229,11 @@ TEST_F(MapFileTest, NegativeDataLengthIsRejected)
 
 TEST_F(MapFileTest, CountsAndSizesBeyondTheFileAreRejected)
 {
-    struct Patch { const char* what; size_t offset; int32_t value; };
+    struct Patch {
+        const char* what;
+        size_t offset;
+        int32_t value;
+    };
     const Patch patches[] = {
         {"data length", CellsStart + 3, INT_MAX},
         // The last cell: its data, the floor and the objects leave 207 bytes.
@@ -286,7 +290,7 @@ TEST_F(MapFileTest, ClearMapReleasesEverythingAndLeavesNoCells)
     ExpectEmpty(map, "cleared");
     EXPECT_FALSE(map.IsWalkable(0, 0, 0, 0));
     EXPECT_EQ(map.sprites.EntryCount(), 3);  // the registry is not the map's contents
-    map.ClearMap();  // twice is harmless
+    map.ClearMap();                          // twice is harmless
 }
 
 }  // namespace
@@ -313,7 +317,8 @@ MapSource LargeMap()
     map.Cell(7, 60).data.assign(BoundedReader::WindowSize + 333, 0xAB);
     for (int i = 0; i < 9000; ++i) {
         const int32_t id = i % 4 == 0 ? 20 : i % 7 == 0 ? 55 : 10;
-        map.floorTiles.push_back({int16_t(i % 300), int16_t(i / 300), int16_t(i % 11), id, i % 3 ? "grass" : "water", i % 9});
+        map.floorTiles.push_back(
+            {int16_t(i % 300), int16_t(i / 300), int16_t(i % 11), id, i % 3 ? "grass" : "water", i % 9});
     }
     for (int i = 0; i < 700; ++i) {
         map.objects.push_back({int16_t(i % 50), int16_t(i / 50), int16_t(i % 50 + 1), int16_t(i / 50 + 2), int16_t(-i),
@@ -374,8 +379,8 @@ TEST_F(MapFileTest, ALargeFileCutAnywhereIsRejected)
     const std::vector<uint8_t> whole = EncodeMapFile(LargeMap());
     const size_t window = BoundedReader::WindowSize;
     ASSERT_GT(whole.size(), window + 1);
-    for (size_t length : {size_t(2), window - 1, window, window + 1, whole.size() / 2, whole.size() - 52,
-                          whole.size() - 1}) {
+    for (size_t length :
+         {size_t(2), window - 1, window, window + 1, whole.size() / 2, whole.size() - 52, whole.size() - 1}) {
         TileMap fresh;
         ASSERT_TRUE(fresh.sprites.LoadSpriteList("SpriteList.txt"));
         WriteFile("test.map", std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));

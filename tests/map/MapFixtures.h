@@ -70,8 +70,8 @@ protected:
 
     static void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
     {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     std::filesystem::path home;

@@ -48,7 +48,10 @@ TEST(MapTextTest, GridAndLegendGiveCellsAndFloorTiles)
 
     // Painter's order: screen rows from the top (x - y rising), then from the
     // left; '~' has no floor tile; the explicit floor line comes last.
-    struct Tile { int x, y, z, id; std::string name; };
+    struct Tile {
+        int x, y, z, id;
+        std::string name;
+    };
     const std::vector<Tile> expected = {{0, 1, 0, 10, "floor"}, {0, 0, 0, 10, "floor"}, {1, 1, 0, 10, "floor"},
                                         {1, 0, 2, 11, "wall"},  {2, 1, 2, 11, "wall"},  {5, -5, 1, 10, "extra"}};
     ASSERT_EQ(map.floorTiles.size(), expected.size());
@@ -90,7 +93,10 @@ TEST(MapTextTest, SizeMakesOpenCellsWithoutFloor)
 
 TEST(MapTextTest, MistakesNameTheirLine)
 {
-    struct Case { const char* text; const char* error; };
+    struct Case {
+        const char* text;
+        const char* error;
+    };
     const Case cases[] = {
         {"legend . open\ngrid\n.x\nend\n", "line 3: the letter 'x' has no legend"},
         {"legend . open\ngrid\n..\n...\nend\n", "line 4: every grid row has 2 letters"},
@@ -141,7 +147,10 @@ TEST(MapFileCodecTest, DecodeGivesBackWhatWasEncoded)
 TEST(MapFileCodecTest, BrokenFilesAreReportedWithTheirOffset)
 {
     const std::vector<uint8_t> bytes = EncodeMapFile(Parse(World).map);
-    struct Case { size_t length; const char* error; };
+    struct Case {
+        size_t length;
+        const char* error;
+    };
     const Case cases[] = {
         {2, "not a map file"},
         {9, "the file ends inside the header at byte 9"},
@@ -152,8 +161,7 @@ TEST(MapFileCodecTest, BrokenFilesAreReportedWithTheirOffset)
     for (const Case& c : cases) {
         MapSource decoded;
         std::string error;
-        EXPECT_FALSE(DecodeMapFile(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(c.length)), decoded,
-                                   error))
+        EXPECT_FALSE(DecodeMapFile(std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(c.length)), decoded, error))
             << c.length;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
     }

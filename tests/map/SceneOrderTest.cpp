@@ -90,6 +90,7 @@ struct FrontCase {
 
 TEST(IsInFrontTest, EitherCornerOfTheNewObjectDecides)
 {
+    // clang-format off
     const FrontCase cases[] = {
         {OneCell(1, 1), OneCell(1, 1), true},          // same cell
         {OneCell(2, 0), OneCell(1, 1), true},          // further right, no higher
@@ -103,10 +104,11 @@ TEST(IsInFrontTest, EitherCornerOfTheNewObjectDecides)
         {OneCell(-3, -7), OneCell(-2, -7), false},
         {OneCell(32767, -32768), OneCell(-32768, 32767), true},
     };
+    // clang-format on
     for (const FrontCase& c : cases) {
         EXPECT_EQ(TileMap::IsInFront(c.existing, c.added), c.inFront)
-            << "existing (" << c.existing.x0 << "," << c.existing.y0 << ") added (" << c.added.x0 << ","
-            << c.added.y0 << ")-(" << c.added.x1 << "," << c.added.y1 << ")";
+            << "existing (" << c.existing.x0 << "," << c.existing.y0 << ") added (" << c.added.x0 << "," << c.added.y0
+            << ")-(" << c.added.x1 << "," << c.added.y1 << ")";
     }
 }
 
@@ -174,8 +176,7 @@ TEST_F(MoveObjectTest, OntoABlockedOrOutsideCellNothingChanges)
     map.AppendObject(OneCell(0, 0, 1));
     SceneEntry* moving = map.AppendObject(Object(1, 1, 3, 2, 2));
     map.AppendObject(OneCell(3, 2, 3));
-    const std::pair<int32_t, int32_t> steps[] = {{1, 0}, {-2, 0}, {0, -2}, {0, 2}, {3, 0}, {INT_MAX, 0},
-                                                 {0, INT_MIN}};
+    const std::pair<int32_t, int32_t> steps[] = {{1, 0}, {-2, 0}, {0, -2}, {0, 2}, {3, 0}, {INT_MAX, 0}, {0, INT_MIN}};
     for (const auto& [dx, dy] : steps) {
         SceneEntry* reference = moving;
         map.MoveObject(reference, dx, dy, 5);
@@ -237,11 +238,15 @@ TEST(IsWalkableTest, InsideTheMapOnlyTheBlockedByteDecides)
     ErrorBoxWatch watch;
     ASSERT_TRUE(ReadMapBytes(map, EncodeMapFile(source)));
 
-    struct Case { int32_t x, y, dx, dy; bool walkable; };
+    struct Case {
+        int32_t x, y, dx, dy;
+        bool walkable;
+    };
     const Case cases[] = {
-        {0, 0, 0, 0, true},   {0, 0, 1, 0, false},  {0, 0, 2, 0, true},   {0, 0, 0, 1, true},
-        {1, 1, 1, 0, false},  {0, 0, -1, 0, false}, {0, 0, 0, -1, false}, {2, 0, 1, 0, false},
-        {0, 1, 0, 1, false},  {5, 5, -5, -5, true}, {-1, -1, 1, 1, true}, {0, 0, 3, 0, false},
+        {0, 0, 0, 0, true},        {0, 0, 1, 0, false},        {0, 0, 2, 0, true},
+        {0, 0, 0, 1, true},        {1, 1, 1, 0, false},        {0, 0, -1, 0, false},
+        {0, 0, 0, -1, false},      {2, 0, 1, 0, false},        {0, 1, 0, 1, false},
+        {5, 5, -5, -5, true},      {-1, -1, 1, 1, true},       {0, 0, 3, 0, false},
         {INT_MAX, 0, 1, 0, false}, {INT_MIN, 0, -1, 0, false}, {0, INT_MAX, 0, INT_MAX, false},
     };
     for (const Case& c : cases) {

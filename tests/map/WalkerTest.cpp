@@ -19,8 +19,14 @@ constexpr int WalkFrames = 3;
 constexpr int32_t WalkFrameDuration = 100;  // 10 ms at the walkers' speed of 10
 
 // Offsets that tell every frame of every direction apart.
-int16_t FrameOffsetX(int direction, int frame) { return static_cast<int16_t>(10 * frame + direction); }
-int16_t FrameOffsetY(int direction, int frame) { return static_cast<int16_t>(-5 * frame - 100 * direction); }
+int16_t FrameOffsetX(int direction, int frame)
+{
+    return static_cast<int16_t>(10 * frame + direction);
+}
+int16_t FrameOffsetY(int direction, int frame)
+{
+    return static_cast<int16_t>(-5 * frame - 100 * direction);
+}
 
 // A walker sprite with a "walk" animation in the given directions.
 SpriteSource WalkerSprite(const std::vector<int>& directions)

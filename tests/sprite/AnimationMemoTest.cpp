@@ -55,8 +55,9 @@ protected:
         // twice (the first wins); names that differ only in case or length.
         std::vector<std::pair<std::string, int32_t>> keys;
         for (int32_t d = 0; d < 24; ++d) keys.push_back({"floor", d});
-        keys.insert(keys.end(), {{"walk", 0}, {"walk", 1}, {"walk", 1}, {"Walk", 2}, {"run", 0}, {"walks", 0},
-                                 {"empty", 0}, {"floor", 3}});
+        keys.insert(
+            keys.end(),
+            {{"walk", 0}, {"walk", 1}, {"walk", 1}, {"Walk", 2}, {"run", 0}, {"walks", 0}, {"empty", 0}, {"floor", 3}});
         SpriteSource source = SpriteOf(keys, 4);
         for (AnimationSource& animation : source.animations) {
             if (animation.name == "empty") animation.frames.clear();
@@ -86,13 +87,13 @@ TEST_F(AnimationMemoTest, FindsWhatTheSearchFinds)
     const Sprite* s = &sprite;
     const Sprite* o = &other;
     const Step steps[] = {
-        {s, {"walk"}, 0},  {s, {"walk"}, 0},  {s, {"walk"}, 1},  {s, {"walk"}, 1},   // the first of two
-        {s, {"floor"}, 3}, {s, {"floor"}, 3}, {s, {"floor"}, 23}, {s, {"floor"}, 24},  // past the last
-        {s, {"Walk"}, 0},  {s, {"Walk"}, 2},  {s, {"walk"}, 2},  {s, {"wal"}, 0},     // case, length
-        {s, {"walks"}, 0}, {s, {"walk", "s"}, 0}, {s, {"walk", "s"}, 0},  // bytes after the NUL
-        {s, {"run"}, 0},   {o, {"run"}, 0},   {o, {"walk"}, 0},  {s, {"walk"}, 0},    // another sprite
-        {o, {"floor"}, 3}, {s, {"floor"}, 3}, {s, {""}, 0},      {s, {"walk"}, -1},
-        {s, {"empty"}, 0}, {s, {"empty"}, 0}, {s, {"floor"}, 0}, {o, {"floor"}, 0},
+        {s, {"walk"}, 0},  {s, {"walk"}, 0},      {s, {"walk"}, 1},      {s, {"walk"}, 1},    // the first of two
+        {s, {"floor"}, 3}, {s, {"floor"}, 3},     {s, {"floor"}, 23},    {s, {"floor"}, 24},  // past the last
+        {s, {"Walk"}, 0},  {s, {"Walk"}, 2},      {s, {"walk"}, 2},      {s, {"wal"}, 0},     // case, length
+        {s, {"walks"}, 0}, {s, {"walk", "s"}, 0}, {s, {"walk", "s"}, 0},                      // bytes after the NUL
+        {s, {"run"}, 0},   {o, {"run"}, 0},       {o, {"walk"}, 0},      {s, {"walk"}, 0},    // another sprite
+        {o, {"floor"}, 3}, {s, {"floor"}, 3},     {s, {""}, 0},          {s, {"walk"}, -1},
+        {s, {"empty"}, 0}, {s, {"empty"}, 0},     {s, {"floor"}, 0},     {o, {"floor"}, 0},
     };
     AnimationMemo memo;
     int step = 0;
@@ -154,7 +155,8 @@ TEST_F(AnimationMemoTest, FramesAndCursorsMatchThePlainLookup)
         ExpectSameCursor(plainCursor, memoCursor, step);
         // Without a cursor: the first frame.
         ASSERT_EQ(drawn.GetCurrentFrame(names[name].bytes, direction, nullptr),
-                  memo.CurrentFrame(drawn, names[name].bytes, direction, nullptr)) << "step " << step;
+                  memo.CurrentFrame(drawn, names[name].bytes, direction, nullptr))
+            << "step " << step;
     }
 }
 

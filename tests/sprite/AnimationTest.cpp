@@ -6,8 +6,7 @@
 namespace {
 
 // Frames are told apart by their duration: animation a, frame f lasts 100 x a + f.
-SpriteSource Animations(const std::vector<std::pair<std::string, int32_t>>& namesAndDirections,
-                        int32_t framesEach)
+SpriteSource Animations(const std::vector<std::pair<std::string, int32_t>>& namesAndDirections, int32_t framesEach)
 {
     SpriteSource source;
     int32_t a = 0;
@@ -32,16 +31,16 @@ protected:
 
 TEST_F(AnimationTest, FindAnimationMatchesNameAndDirectionExactly)
 {
-    ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(Animations(
-        {{"walk", 0}, {"walk", 1}, {"walk", 1}, {"run", 0}, {"Walk", 2}}, 1))));
+    ASSERT_TRUE(ReadFromMemory(
+        sprite, EncodeSpriteFile(Animations({{"walk", 0}, {"walk", 1}, {"walk", 1}, {"run", 0}, {"Walk", 2}}, 1))));
     const struct {
         const char* name;
         int32_t direction;
         int expected;
     } cases[] = {
         {"walk", 0, 0}, {"walk", 1, 1},  // the earlier of two equal animations wins
-        {"run", 0, 3},  {"Walk", 2, 4},  {"Walk", 0, -1}, {"walk", 2, -1},
-        {"wal", 0, -1}, {"walks", 0, -1}, {"", 0, -1},    {"walk", -1, -1},
+        {"run", 0, 3},  {"Walk", 2, 4},   {"Walk", 0, -1}, {"walk", 2, -1},
+        {"wal", 0, -1}, {"walks", 0, -1}, {"", 0, -1},     {"walk", -1, -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(sprite.FindAnimation(c.name, c.direction), c.expected) << c.name << " " << c.direction;

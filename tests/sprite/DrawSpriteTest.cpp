@@ -87,16 +87,11 @@ TEST_F(FramePlacementTest, OnlyFramesWithSomethingVisibleReachTheBlitter)
         int32_t x, y;
         bool drawn;
     } cases[] = {
-        {-32, 100, false},  // right edge exactly 0: clipped to nothing
-        {-33, 100, false},  // right edge -1: rejected
-        {-31, 100, true},
-        {672, 100, false},  // left edge 640
-        {673, 100, false},  // left edge 641: rejected
-        {671, 100, true},
-        {100, -16, false},
-        {100, 496, false},
-        {100, -15, true},
-        {100, 495, true},
+        {-32, 100, false},                     // right edge exactly 0: clipped to nothing
+        {-33, 100, false},                     // right edge -1: rejected
+        {-31, 100, true},  {672, 100, false},  // left edge 640
+        {673, 100, false},                     // left edge 641: rejected
+        {671, 100, true},  {100, -16, false}, {100, 496, false}, {100, -15, true}, {100, 495, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Place(c.x, c.y), c.drawn) << "at (" << c.x << ", " << c.y << ")";
@@ -129,8 +124,8 @@ TEST_F(FramePlacementTest, AClipRectangleIsClampedToTheFrame)
     EXPECT_EQ(blit.destination.width, 64);
     EXPECT_EQ(blit.destination.height, 32);
 
-    for (const Rect& nothing : {Rect{5, 5, 5, 9}, Rect{20, 4, 10, 8}, Rect{0, 9, 64, 3},
-                                Rect{64, 0, 80, 32}, Rect{-9, -9, -1, -1}}) {
+    for (const Rect& nothing :
+         {Rect{5, 5, 5, 9}, Rect{20, 4, 10, 8}, Rect{0, 9, 64, 3}, Rect{64, 0, 80, 32}, Rect{-9, -9, -1, -1}}) {
         EXPECT_FALSE(Place(100, 100, &nothing))
             << nothing.left << " " << nothing.top << " " << nothing.right << " " << nothing.bottom;
     }
@@ -223,8 +218,8 @@ void DrawModel(Canvas& canvas, const SpriteFrame& frame, int32_t x, int32_t y, c
             } else if (frame.flags & 1) {
                 copy = true;
             } else {
-                const uint32_t compared = canvas.bytesPerPixel == 4
-                    ? source : uint32_t(int32_t(int16_t(uint16_t(source))));
+                const uint32_t compared =
+                    canvas.bytesPerPixel == 4 ? source : uint32_t(int32_t(int16_t(uint16_t(source))));
                 copy = compared != key;
             }
             if (copy) canvas.Set(sx, sy, source);
@@ -252,7 +247,9 @@ protected:
         FrameSource masked = frame;
         for (size_t i = 0; i < frame.pixels.size(); ++i) masked.alphaMask.push_back(i % 3 ? 255 : 0);
         SpriteSource source;
-        source.animations = {{"keyed", 0, {frame}}, {"opaque", 0, {opaque}}, {"masked", 0, {masked}},
+        source.animations = {{"keyed", 0, {frame}},
+                             {"opaque", 0, {opaque}},
+                             {"masked", 0, {masked}},
                              {"two", 0, {opaque, frame}}};
         ASSERT_TRUE(ReadFromMemory(sprite, EncodeSpriteFile(source)));
     }

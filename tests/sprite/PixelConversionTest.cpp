@@ -51,7 +51,8 @@ TEST(PixelConversionTest, EveryKernelAgreesWithThePlainOne)
                 path.convert(got.data() + shift, from, pixels);
                 ASSERT_TRUE(std::equal(expected.begin(), expected.end(), got.begin() + long(shift)))
                     << "kernel " << p << ", " << pixels << " pixels, shifted " << shift;
-                for (size_t i = 0; i < shift; ++i) ASSERT_EQ(got[i], 0xEE) << "kernel " << p << " wrote before its pixels";
+                for (size_t i = 0; i < shift; ++i)
+                    ASSERT_EQ(got[i], 0xEE) << "kernel " << p << " wrote before its pixels";
             }
         }
     }

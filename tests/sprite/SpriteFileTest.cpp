@@ -64,8 +64,7 @@ TEST_F(SpriteFileTest, ReadsEveryFieldInOrder)
     source.id = -77;
     source.pixelFormat = 1;
     source.reserved = 0xAB;
-    source.animations = {{"walk", 3, {first, second}},
-                         {"a name of exactly thirty-two ch.", -1, {}}};
+    source.animations = {{"walk", 3, {first, second}}, {"a name of exactly thirty-two ch.", -1, {}}};
     ASSERT_TRUE(Load(EncodeSpriteFile(source)));
 
     EXPECT_EQ(sprite.id, -77);
@@ -162,7 +161,8 @@ TEST_F(SpriteFileTest, KeepsEveryPixelInPlaceInBothFormatsAndDepths)
                     std::memcpy(&value, loaded.pixels + 4 * i, 4);
                     ASSERT_EQ(value, rgb) << "pixel " << i;
                 } else {
-                    const uint32_t expected = ((rgb >> 19) & 0x1F) << 11 | ((rgb >> 10) & 0x3F) << 5 | ((rgb >> 3) & 0x1F);
+                    const uint32_t expected =
+                        ((rgb >> 19) & 0x1F) << 11 | ((rgb >> 10) & 0x3F) << 5 | ((rgb >> 3) & 0x1F);
                     ASSERT_EQ(loaded.pixels[2 * i] | loaded.pixels[2 * i + 1] << 8, int(expected)) << "pixel " << i;
                 }
             }
@@ -423,7 +423,7 @@ TEST_F(WindowedReaderTest, AFileShorterThanItSaidFailsWhereItEnds)
     EXPECT_EQ(reader.Take(8), nullptr);
     EXPECT_FALSE(reader.ReadError());
     EXPECT_EQ(reader.Offset(), bytes.size() - 4);  // the failed read consumed nothing
-    EXPECT_TRUE(reader.AtEnd());                    // and nothing more is trusted
+    EXPECT_TRUE(reader.AtEnd());                   // and nothing more is trusted
     size_t held = 0;
     EXPECT_EQ(reader.Peek(1, held), nullptr);
 }

@@ -31,7 +31,8 @@ protected:
         // Emptied rather than removed: on Windows a directory cannot go while
         // the parent of a death test works in it.
         std::filesystem::create_directories(scratch);
-        for (const auto& entry : std::filesystem::directory_iterator(scratch)) std::filesystem::remove_all(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(scratch))
+            std::filesystem::remove_all(entry.path());
         std::filesystem::current_path(scratch);
     }
 

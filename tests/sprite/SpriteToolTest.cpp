@@ -58,19 +58,18 @@ TEST_F(SpriteToolTest, FramesComeFromPicturesSheetsAndPatterns)
     SavePicture("art/tree.png", Gradient(5, 7));
     SavePicture("art/grass-0.png", Gradient(2, 1));
     SavePicture("art/grass-1.png", Gradient(3, 1));
-    const ManifestResult result = Build(
-        "# the demo walker\n"
-        "id 42\n"
-        "duration 80   # for every frame\n"
-        "anchor bottom\n"
-        "animation walk directions 3-4\n"
-        "  duration 50\n"
-        "  sheet art/walker.png 4x2 row 1 columns 1-2 offset=0,-3\n"
-        "animation tree\n"
-        "  frame art/tree.png anchor=center duration=500\n"
-        "animation grass direction 2\n"
-        "  anchor 1 0\n"
-        "  frames art/grass-{f}.png 0-1\n");
+    const ManifestResult result = Build("# the demo walker\n"
+                                        "id 42\n"
+                                        "duration 80   # for every frame\n"
+                                        "anchor bottom\n"
+                                        "animation walk directions 3-4\n"
+                                        "  duration 50\n"
+                                        "  sheet art/walker.png 4x2 row 1 columns 1-2 offset=0,-3\n"
+                                        "animation tree\n"
+                                        "  frame art/tree.png anchor=center duration=500\n"
+                                        "animation grass direction 2\n"
+                                        "  anchor 1 0\n"
+                                        "  frames art/grass-{f}.png 0-1\n");
     ASSERT_TRUE(result.errors.empty()) << result.errors.front();
     const SpriteSource& sprite = result.sprite;
     EXPECT_EQ(sprite.id, 42);
@@ -237,10 +236,9 @@ TEST_F(SpriteToolTest, TheToolRoundTrips)
     SavePicture("sheet.png", Gradient(16, 8));
     SavePicture("cut.png", cut);
     SavePicture("soft.png", soft);
-    WriteText("walker.txt",
-              "id 9\nformat 565\nanchor bottom\n"
-              "animation walk directions 0-1\nsheet sheet.png 8x4 duration=70\n"
-              "animation \"two words\"\nframe cut.png offset=3,-4\nframe soft.png\n");
+    WriteText("walker.txt", "id 9\nformat 565\nanchor bottom\n"
+                            "animation walk directions 0-1\nsheet sheet.png 8x4 duration=70\n"
+                            "animation \"two words\"\nframe cut.png offset=3,-4\nframe soft.png\n");
     const std::string tool = SPRITETOOL;
     ASSERT_EQ(std::system((tool + " build walker.txt walker.spr > built.txt").c_str()), 0);
     EXPECT_EQ(ReadText("built.txt"), "walker.spr: 3 animations, 6 frames, " +
@@ -248,12 +246,13 @@ TEST_F(SpriteToolTest, TheToolRoundTrips)
 
     ASSERT_EQ(std::system((tool + " print walker.spr > printed.txt").c_str()), 0);
     const std::string printed = ReadText("printed.txt");
-    for (const char* line : {"sprite id 9, stored format 0 (5-6-5), reserved 0, 3 animations\n",
-                             "animation \"walk\" direction 1: 2 frames\n",
-                             "  frame 1: 8x4, 70 ms, anchor 4,3, offset 0,0, key #F800F8, flags 1, opaque, mask 0 bytes, extra 0 bytes\n",
-                             "animation \"two words\" direction 0: 2 frames\n",
-                             "  frame 0: 8x4, 100 ms, anchor 4,3, offset 3,-4, key #F800F8, flags 0, key,",
-                             "  frame 1: 8x4, 100 ms, anchor 4,3, offset 0,0, key #F800F8, flags 0, alpha, mask 32 bytes"}) {
+    for (const char* line :
+         {"sprite id 9, stored format 0 (5-6-5), reserved 0, 3 animations\n",
+          "animation \"walk\" direction 1: 2 frames\n",
+          "  frame 1: 8x4, 70 ms, anchor 4,3, offset 0,0, key #F800F8, flags 1, opaque, mask 0 bytes, extra 0 bytes\n",
+          "animation \"two words\" direction 0: 2 frames\n",
+          "  frame 0: 8x4, 100 ms, anchor 4,3, offset 3,-4, key #F800F8, flags 0, key,",
+          "  frame 1: 8x4, 100 ms, anchor 4,3, offset 0,0, key #F800F8, flags 0, alpha, mask 32 bytes"}) {
         EXPECT_NE(printed.find(line), std::string::npos) << line << "\nin:\n" << printed;
     }
 

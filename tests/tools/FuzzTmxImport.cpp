@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string error;
     // The map stands beside a few small pictures and a tileset file, so that
     // the seeds' tilesets are found and their tiles drawn.
-    const bool converted = ConvertTmxText(std::string(reinterpret_cast<const char*>(data), size),
-                                          FUZZ_ASSETS "/fuzz.tmx", world, error);
+    const bool converted =
+        ConvertTmxText(std::string(reinterpret_cast<const char*>(data), size), FUZZ_ASSETS "/fuzz.tmx", world, error);
     if (!converted && error.empty()) __builtin_trap();
     return 0;
 }

@@ -77,18 +77,20 @@ TEST_F(TiledExamplesTest, EveryMapOtherThanTheIsometricOneIsRefusedByItsOrientat
         if (!std::regex_match(name, std::regex(".*\\.tmx(\\.gz)?"))) continue;
         if (name == "isometric_grass_and_water.tmx") continue;
         // Unpacked beside the original, so that its tilesets resolve alike.
-        const std::string map = entry.path().extension() == ".gz" ? (scratch / name).replace_extension("").string()
-                                                                  : entry.path().string();
+        const std::string map =
+            entry.path().extension() == ".gz" ? (scratch / name).replace_extension("").string() : entry.path().string();
         if (map != entry.path().string()) WriteText(map, MapText(entry.path()));
         const std::string text = MapText(entry.path());
-        const std::string orientation = std::regex_search(text, std::regex("orientation=\"staggered\"")) ? "staggered isometric"
-                                        : std::regex_search(text, std::regex("orientation=\"hexagonal\"")) ? "hexagonal"
-                                                                                                           : "orthogonal";
+        const std::string orientation =
+            std::regex_search(text, std::regex("orientation=\"staggered\""))   ? "staggered isometric"
+            : std::regex_search(text, std::regex("orientation=\"hexagonal\"")) ? "hexagonal"
+                                                                               : "orthogonal";
         std::string error;
         EXPECT_FALSE(Convert(map, "w", error)) << name;
         EXPECT_EQ(error.rfind(map + ":", 0), 0u) << error;
-        EXPECT_TRUE(std::regex_search(error, std::regex(":[0-9]+: <map>: " + orientation +
-                                                        " maps are not supported: only isometric \\(diamond\\) maps convert$")))
+        EXPECT_TRUE(
+            std::regex_search(error, std::regex(":[0-9]+: <map>: " + orientation +
+                                                " maps are not supported: only isometric \\(diamond\\) maps convert$")))
             << error;
         ++refused;
     }
@@ -155,7 +157,8 @@ TEST_F(TiledExamplesTest, TheIsometricMapShowsWhatTheEditorShows)
     // The editor's layer, read here from the file itself.
     const std::string text = ReadText(map);
     std::smatch data;
-    ASSERT_TRUE(std::regex_search(text, data, std::regex("<data encoding=\"base64\" compression=\"zlib\">([^<]*)</data>")));
+    ASSERT_TRUE(
+        std::regex_search(text, data, std::regex("<data encoding=\"base64\" compression=\"zlib\">([^<]*)</data>")));
     const std::vector<uint32_t> gids = DecodeLayerData("base64", "zlib", data[1].str(), 625, {});
     RgbaImage sheet;
     ASSERT_TRUE(LoadPng(examples + "/isometric_grass_and_water.png", sheet, error)) << error;

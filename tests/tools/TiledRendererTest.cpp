@@ -82,22 +82,24 @@ TEST_F(TiledRendererTest, AMapOnTheProgramsGridIsDrawnPixelForPixelAsTheEditorDr
     SavePicture("sets/art/lit.png", Solid(14, 26, 0xE0C040));
     // The props: a tile offset, and an animated tile shown by its first frame,
     // of another size: the editor draws every frame at the animated tile's size.
-    WriteText("sets/props.tsx",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<tileset version=\"1.8\" name=\"props\" tilewidth=\"40\" tileheight=\"50\" tilecount=\"4\" columns=\"0\">\n"
-              " <tileoffset x=\"3\" y=\"-4\"/>\n"
-              " <tile id=\"0\"><image width=\"40\" height=\"50\" source=\"art/tree.png\"/></tile>\n"
-              " <tile id=\"1\"><image width=\"30\" height=\"36\" source=\"art/rock.png\"/></tile>\n"
-              " <tile id=\"2\"><image width=\"20\" height=\"20\" source=\"art/lamp.png\"/>\n"
-              "  <animation><frame tileid=\"3\" duration=\"250\"/><frame tileid=\"2\" duration=\"50\"/></animation>\n"
-              " </tile>\n"
-              " <tile id=\"3\"><image width=\"14\" height=\"26\" source=\"art/lit.png\"/></tile>\n</tileset>\n");
+    WriteText(
+        "sets/props.tsx",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<tileset version=\"1.8\" name=\"props\" tilewidth=\"40\" tileheight=\"50\" tilecount=\"4\" columns=\"0\">\n"
+        " <tileoffset x=\"3\" y=\"-4\"/>\n"
+        " <tile id=\"0\"><image width=\"40\" height=\"50\" source=\"art/tree.png\"/></tile>\n"
+        " <tile id=\"1\"><image width=\"30\" height=\"36\" source=\"art/rock.png\"/></tile>\n"
+        " <tile id=\"2\"><image width=\"20\" height=\"20\" source=\"art/lamp.png\"/>\n"
+        "  <animation><frame tileid=\"3\" duration=\"250\"/><frame tileid=\"2\" duration=\"50\"/></animation>\n"
+        " </tile>\n"
+        " <tile id=\"3\"><image width=\"14\" height=\"26\" source=\"art/lit.png\"/></tile>\n</tileset>\n");
     // Signs are placed by their top-left corner.
-    WriteText("sets/signs.tsx",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<tileset version=\"1.8\" name=\"signs\" tilewidth=\"16\" tileheight=\"24\" tilecount=\"1\" columns=\"0\" "
-              "objectalignment=\"topleft\">\n"
-              " <tile id=\"0\"><image width=\"16\" height=\"24\" source=\"art/sign.png\"/></tile>\n</tileset>\n");
+    WriteText(
+        "sets/signs.tsx",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<tileset version=\"1.8\" name=\"signs\" tilewidth=\"16\" tileheight=\"24\" tilecount=\"1\" columns=\"0\" "
+        "objectalignment=\"topleft\">\n"
+        " <tile id=\"0\"><image width=\"16\" height=\"24\" source=\"art/sign.png\"/></tile>\n</tileset>\n");
     constexpr uint32_t Tree = 7, Rock = 8, Lamp = 9, Sign = 11;
 
     std::vector<uint32_t> ground(Cells), walls(Cells, 0), deco(Cells, 0), collision(Cells, 0);
@@ -115,19 +117,22 @@ TEST_F(TiledRendererTest, AMapOnTheProgramsGridIsDrawnPixelForPixelAsTheEditorDr
     const std::string body =
         " <tileset firstgid=\"1\" name=\"ground\" tilewidth=\"40\" tileheight=\"20\" spacing=\"2\" margin=\"1\" "
         "tilecount=\"6\" columns=\"3\">\n  <image source=\"ground.png\" trans=\"ff00ff\"/>\n </tileset>\n"
-        " <tileset firstgid=\"7\" source=\"sets/props.tsx\"/>\n <tileset firstgid=\"11\" source=\"sets/signs.tsx\"/>\n" +
+        " <tileset firstgid=\"7\" source=\"sets/props.tsx\"/>\n <tileset firstgid=\"11\" "
+        "source=\"sets/signs.tsx\"/>\n" +
         CsvLayer("ground", Columns, Rows, ground) +
         " <group name=\"buildings\" offsetx=\"6\" offsety=\"4\">\n"
         "  <layer name=\"walls\" width=\"6\" height=\"5\"><data encoding=\"base64\" compression=\"zlib\">" +
         Base64(Deflate(IdBytes(walls), false)) + "</data></layer>\n </group>\n" +
         " <layer name=\"deco\" width=\"6\" height=\"5\" offsetx=\"5\" offsety=\"3\">"
-        "<data encoding=\"base64\" compression=\"gzip\">" + Base64(Deflate(IdBytes(deco), true)) + "</data></layer>\n" +
+        "<data encoding=\"base64\" compression=\"gzip\">" +
+        Base64(Deflate(IdBytes(deco), true)) + "</data></layer>\n" +
         " <layer name=\"collision\" width=\"6\" height=\"5\" visible=\"0\"><properties><property name=\"blocked\" "
-        "type=\"bool\" value=\"true\"/></properties><data>" + tiles + "</data></layer>\n" +
+        "type=\"bool\" value=\"true\"/></properties><data>" +
+        tiles + "</data></layer>\n" +
         // Overlapping objects, stacked in the file's order.
-        ObjectLayer("things", " draworder=\"index\"",
-                    {{Rock, 60, 60, ""}, {Tree | FlippedHorizontally, 70, 66, ""}, {Sign, 50, 70, ""},
-                     {Rock, 62, 64, ""}}) +
+        ObjectLayer(
+            "things", " draworder=\"index\"",
+            {{Rock, 60, 60, ""}, {Tree | FlippedHorizontally, 70, 66, ""}, {Sign, 50, 70, ""}, {Rock, 62, 64, ""}}) +
         // Apart from each other, so that how the layer is sorted cannot matter.
         ObjectLayer("far", " offsetx=\"2\" offsety=\"1\"", {{Sign, 10, 90, ""}, {Lamp, 100, 12, ""}});
     WriteText("grid.tmx", IsoMap(Columns, Rows, 40, 20, body));

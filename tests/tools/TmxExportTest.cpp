@@ -93,7 +93,7 @@ void WriteEveryField(const std::string& folder)
     fancy.frames.push_back(empty);
     wide.animations = {plain, fancy, {"none", 1, {}}, plain};
     std::vector<uint8_t> wideBytes = EncodeSpriteFile(wide);
-    wideBytes[16 + 10] = 'X';  // after the terminator of "plain"
+    wideBytes[16 + 10] = 'X';   // after the terminator of "plain"
     wideBytes.push_back(0x55);  // after the last animation
     ASSERT_TRUE(WriteFileBytes(folder + "/art/wide.spr", wideBytes));
     SpriteSource small;
@@ -116,15 +116,15 @@ void WriteEveryField(const std::string& folder)
     for (int y = 3; y >= 0; --y) {
         for (int x = 0; x < 5; ++x) map.floorTiles.push_back({int16_t(x), int16_t(y), 0, 10, "plain", 0});
     }
-    map.floorTiles.push_back({-2, 7, 0, 10, "plain", 0});        // outside the map
-    map.floorTiles.push_back({1, 1, 5, 11, "dot", 0});           // z, another file
+    map.floorTiles.push_back({-2, 7, 0, 10, "plain", 0});             // outside the map
+    map.floorTiles.push_back({1, 1, 5, 11, "dot", 0});                // z, another file
     map.floorTiles.push_back({0, 0, 0, 10, "f\xC3\xA4ncy 100%", 3});  // back in the editor's order
     map.objects.push_back({2, 1, 3, 1, -4, 10, "f\xC3\xA4ncy 100%", 3});
-    map.objects.push_back({2, 1, 2, 1, 0, 12, "plain", 0});      // the same file by another id
-    map.objects.push_back({4, 0, 4, 2, 0, 99, "nobody", 1});     // an unlisted id
-    map.objects.push_back({0, 3, 0, 3, 0, 13, "gone", 0});       // a missing file
-    map.objects.push_back({1, 0, 1, 0, 0, 10, "absent", 0});     // an animation the sprite lacks
-    map.objects.push_back({3, 3, 3, 3, 0, 10, "none", 1});       // an animation without frames
+    map.objects.push_back({2, 1, 2, 1, 0, 12, "plain", 0});   // the same file by another id
+    map.objects.push_back({4, 0, 4, 2, 0, 99, "nobody", 1});  // an unlisted id
+    map.objects.push_back({0, 3, 0, 3, 0, 13, "gone", 0});    // a missing file
+    map.objects.push_back({1, 0, 1, 0, 0, 10, "absent", 0});  // an animation the sprite lacks
+    map.objects.push_back({3, 3, 3, 3, 0, 10, "none", 1});    // an animation without frames
     std::vector<uint8_t> mapBytes = EncodeMapFile(map);
     mapBytes[mapBytes.size() - 4 - 33 + 6] = '!';  // after the last name's terminator
     mapBytes.insert(mapBytes.end(), {'e', 'n', 'd'});
@@ -140,13 +140,14 @@ TEST_F(TmxExportTest, WorldsComeBackByteForByte)
     // A world imported from the editor, exported and imported again.
     SavePicture("tile.png", Diamond(64, 32, 0x3366AA));
     SavePicture("tall.png", Solid(30, 50, 0x884422));
-    WriteText("m.tmx", IsoMap(3, 3, 64, 32,
-                              " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"64\" tileheight=\"32\">\n"
-                              "  <image source=\"tile.png\"/>\n </tileset>\n"
-                              " <tileset firstgid=\"2\" name=\"c\" tilewidth=\"30\" tileheight=\"50\" tilecount=\"1\">\n"
-                              "  <tile id=\"0\"><image source=\"tall.png\"/></tile>\n </tileset>\n" +
-                                  CsvLayer("l", 3, 3, {1, 1, 1, 1, 1, 1, 1, 1, 1}) +
-                                  CsvLayer("o", 3, 3, {0, 2, 0, 0, 0, 0, 2 | FlippedHorizontally, 0, 0})));
+    WriteText("m.tmx",
+              IsoMap(3, 3, 64, 32,
+                     " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"64\" tileheight=\"32\">\n"
+                     "  <image source=\"tile.png\"/>\n </tileset>\n"
+                     " <tileset firstgid=\"2\" name=\"c\" tilewidth=\"30\" tileheight=\"50\" tilecount=\"1\">\n"
+                     "  <tile id=\"0\"><image source=\"tall.png\"/></tile>\n </tileset>\n" +
+                         CsvLayer("l", 3, 3, {1, 1, 1, 1, 1, 1, 1, 1, 1}) +
+                         CsvLayer("o", 3, 3, {0, 2, 0, 0, 0, 0, 2 | FlippedHorizontally, 0, 0})));
     std::string error;
     ASSERT_TRUE(Convert("m.tmx", "imported", error)) << error;
     RoundTrip("imported");
@@ -182,7 +183,9 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     std::string map = ReadText("e.tmx");
     // The first object moves one cell along x: 20 pixels right and 10 down on screen.
     std::smatch object;
-    ASSERT_TRUE(std::regex_search(map, object, std::regex("<object id=\"([0-9]+)\" gid=\"([0-9]+)\" x=\"([-0-9.e]+)\" y=\"([-0-9.e]+)\"")));
+    ASSERT_TRUE(
+        std::regex_search(map, object,
+                          std::regex("<object id=\"([0-9]+)\" gid=\"([0-9]+)\" x=\"([-0-9.e]+)\" y=\"([-0-9.e]+)\"")));
     const size_t objectsLayer = map.find("name=\"objects\"");
     ASSERT_NE(objectsLayer, std::string::npos);
     std::smatch moved;
@@ -260,7 +263,8 @@ TEST_F(TmxExportTest, DamagedExportsAndWorldsAreRefusedByName)
     Export("every", "e.tmx");
     std::string wide;
     for (const auto& entry : std::filesystem::directory_iterator("e.tilesets")) {
-        if (entry.path().extension() == ".tsx" && ReadText(entry.path().string()).find("art/wide.spr") != std::string::npos) {
+        if (entry.path().extension() == ".tsx" &&
+            ReadText(entry.path().string()).find("art/wide.spr") != std::string::npos) {
             wide = entry.path().string();
         }
     }
@@ -329,7 +333,8 @@ TEST(FloorLayersTest, ALayerSplitsOnlyWhereTheEditorWouldChangeThePicture)
     auto layers = [](const std::vector<FloorPiece>& pieces) {
         const FloorLayout layout = LayOutFloor(pieces, 16);
         std::string kinds;
-        for (const uint32_t layer : layout.layerOf) kinds += (layout.layers[layer].tiles ? "t" : "o") + std::to_string(layer);
+        for (const uint32_t layer : layout.layerOf)
+            kinds += (layout.layers[layer].tiles ? "t" : "o") + std::to_string(layer);
         return kinds;
     };
     const PictureCover* d = diamond.get();

@@ -37,7 +37,8 @@ inline RgbaImage Picture(uint32_t width, uint32_t height, const std::function<ui
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t c = colour(x, y);
             const bool clear = c == Transparent;
-            image.rgba.insert(image.rgba.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(clear ? 0 : 255)});
+            image.rgba.insert(image.rgba.end(),
+                              {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(clear ? 0 : 255)});
         }
     }
     return image;
@@ -108,9 +109,10 @@ inline std::string IsoMap(int width, int height, int tileWidth, int tileHeight, 
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<map version=\"1.8\" tiledversion=\"1.8.2\" orientation=\"isometric\" renderorder=\"right-down\" "
-           "width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
-           "\" tilewidth=\"" + std::to_string(tileWidth) + "\" tileheight=\"" + std::to_string(tileHeight) +
-           "\" infinite=\"0\"" + extra + ">\n" + body + "</map>\n";
+           "width=\"" +
+           std::to_string(width) + "\" height=\"" + std::to_string(height) + "\" tilewidth=\"" +
+           std::to_string(tileWidth) + "\" tileheight=\"" + std::to_string(tileHeight) + "\" infinite=\"0\"" + extra +
+           ">\n" + body + "</map>\n";
 }
 
 inline std::string CsvLayer(const std::string& name, int width, int height, const std::vector<uint32_t>& gids,
@@ -136,9 +138,8 @@ protected:
     {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         home = std::filesystem::current_path();
-        scratch = std::filesystem::temp_directory_path() /
-                  ScratchName(std::string("client-tmx-" TMX_TEST_BUILD "-") + test->test_suite_name() + "-" +
-                              test->name());
+        scratch = std::filesystem::temp_directory_path() / ScratchName(std::string("client-tmx-" TMX_TEST_BUILD "-") +
+                                                                       test->test_suite_name() + "-" + test->name());
         std::filesystem::remove_all(scratch);
         std::filesystem::create_directories(scratch);
         std::filesystem::current_path(scratch);

@@ -100,7 +100,8 @@ protected:
         SavePicture("tilesets/art/yellow.png", Solid(20, 20, 0xFFFF00));
         WriteText("tilesets/props.tsx",
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                  "<tileset version=\"1.8\" name=\"props\" tilewidth=\"40\" tileheight=\"50\" tilecount=\"3\" columns=\"0\">\n"
+                  "<tileset version=\"1.8\" name=\"props\" tilewidth=\"40\" tileheight=\"50\" tilecount=\"3\" "
+                  "columns=\"0\">\n"
                   " <tileoffset x=\"3\" y=\"-4\"/>\n"
                   " <grid orientation=\"orthogonal\" width=\"1\" height=\"1\"/>\n"
                   " <tile id=\"0\"><image width=\"40\" height=\"50\" source=\"art/tree.png\"/></tile>\n"
@@ -116,7 +117,8 @@ protected:
                   "</tileset>\n");
         const std::string body =
             " <tileset firstgid=\"1\" name=\"ground\" tilewidth=\"40\" tileheight=\"20\" spacing=\"2\" margin=\"1\" "
-            "tilecount=\"6\" columns=\"3\">\n  <image source=\"ground.png\" width=\"126\" height=\"44\"/>\n </tileset>\n"
+            "tilecount=\"6\" columns=\"3\">\n  <image source=\"ground.png\" width=\"126\" height=\"44\"/>\n "
+            "</tileset>\n"
             " <tileset firstgid=\"7\" source=\"tilesets/props.tsx\"/>\n" +
             CsvLayer("ground", TownColumns, TownRows, TownGround) +
             " <layer name=\"walls\" width=\"4\" height=\"3\">\n  <data encoding=\"base64\">" +
@@ -180,8 +182,8 @@ private:
 RgbaImage Flipped(const RgbaImage& picture, bool horizontally, bool vertically)
 {
     return Picture(picture.width, picture.height, [&](uint32_t x, uint32_t y) {
-        const uint8_t* p = picture.Pixel(horizontally ? picture.width - 1 - x : x,
-                                         vertically ? picture.height - 1 - y : y);
+        const uint8_t* p =
+            picture.Pixel(horizontally ? picture.width - 1 - x : x, vertically ? picture.height - 1 - y : y);
         return p[3] < 128 ? Transparent : RgbOf(p);
     });
 }
@@ -208,8 +210,8 @@ RgbaImage TownAsTheEditorDrawsIt(int cameraX, int cameraY)
         }
     };
     eachCell([&](int column, int row) {
-        editor.Tile(Diamond(40, 20, GroundColours[TownGround[size_t(row * TownColumns + column)] - 1]), column, row,
-                    0, 0);
+        editor.Tile(Diamond(40, 20, GroundColours[TownGround[size_t(row * TownColumns + column)] - 1]), column, row, 0,
+                    0);
     });
     eachCell([&](int column, int row) {
         const uint32_t gid = TownWalls[size_t(row * TownColumns + column)];
@@ -281,7 +283,7 @@ TEST_F(TownTest, LoadersSeeFloorObjectsBlockedCellsAndAnimations)
     ASSERT_EQ(map.height, 3);
     ASSERT_EQ(map.floorTileCount, 12);
     const std::vector<std::pair<int, int>> floorCells = {{0, 0}, {0, 1}, {1, 0}, {0, 2}, {1, 1}, {2, 0},
-                                                          {1, 2}, {2, 1}, {3, 0}, {2, 2}, {3, 1}, {3, 2}};
+                                                         {1, 2}, {2, 1}, {3, 0}, {2, 2}, {3, 1}, {3, 2}};
     for (size_t i = 0; i < floorCells.size(); ++i) {
         const auto [column, row] = floorCells[i];
         const FloorTile& tile = map.floorTiles[i];
@@ -410,8 +412,9 @@ TEST_F(EncodingTest, EveryEncodingGivesTheSameMap)
 {
     SavePicture("tile.png", Diamond(64, 32, 0x3366AA));
     const std::vector<uint32_t> gids = {1, 0, 1, 1 | FlippedHorizontally, 0, 1};
-    const std::string tileset = " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"64\" tileheight=\"32\" tilecount=\"1\" "
-                                "columns=\"1\">\n  <image source=\"tile.png\"/>\n </tileset>\n";
+    const std::string tileset =
+        " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"64\" tileheight=\"32\" tilecount=\"1\" "
+        "columns=\"1\">\n  <image source=\"tile.png\"/>\n </tileset>\n";
     std::string tiles;
     for (uint32_t gid : gids) tiles += "<tile gid=\"" + std::to_string(gid) + "\"/>";
     const std::vector<std::pair<std::string, std::string>> encodings = {
@@ -423,8 +426,8 @@ TEST_F(EncodingTest, EveryEncodingGivesTheSameMap)
     };
     std::string first;
     for (const auto& [name, data] : encodings) {
-        WriteText(name + ".tmx", IsoMap(3, 2, 64, 32, tileset + " <layer name=\"l\" width=\"3\" height=\"2\">" + data +
-                                                          "</layer>\n"));
+        WriteText(name + ".tmx",
+                  IsoMap(3, 2, 64, 32, tileset + " <layer name=\"l\" width=\"3\" height=\"2\">" + data + "</layer>\n"));
         std::string error;
         ASSERT_TRUE(Convert(name + ".tmx", name, error)) << name << ": " << error;
         const std::string map = ReadText(name + "/test.map");
@@ -453,12 +456,12 @@ TEST_P(ScaleTest, FramesAreScaledAndAnchored)
 {
     const ScaleCase& c = GetParam();
     SavePicture("tile.png", Diamond(c.pictureWidth, c.pictureHeight, 0x44AA44));
-    WriteText("m.tmx", IsoMap(2, 2, c.mapTileWidth, c.mapTileHeight,
-                              " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"" + std::to_string(c.pictureWidth) +
-                                  "\" tileheight=\"" + std::to_string(c.pictureHeight) + "\">\n  <tileoffset x=\"" +
-                                  std::to_string(c.offsetX) + "\" y=\"" + std::to_string(c.offsetY) +
-                                  "\"/>\n  <image source=\"tile.png\"/>\n </tileset>\n" +
-                                  CsvLayer("l", 2, 2, {1, 1, 1, 1})));
+    WriteText("m.tmx",
+              IsoMap(2, 2, c.mapTileWidth, c.mapTileHeight,
+                     " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"" + std::to_string(c.pictureWidth) +
+                         "\" tileheight=\"" + std::to_string(c.pictureHeight) + "\">\n  <tileoffset x=\"" +
+                         std::to_string(c.offsetX) + "\" y=\"" + std::to_string(c.offsetY) +
+                         "\"/>\n  <image source=\"tile.png\"/>\n </tileset>\n" + CsvLayer("l", 2, 2, {1, 1, 1, 1})));
     std::string error;
     ASSERT_TRUE(Convert("m.tmx", "w", error)) << error;
     LoadedWorld world = Load("w");
@@ -476,26 +479,26 @@ TEST_P(ScaleTest, FramesAreScaledAndAnchored)
 }
 
 // anchor = (w/2 - offset x, picture height - h/2 - offset y), scaled.
-INSTANTIATE_TEST_SUITE_P(
-    Tiles, ScaleTest,
-    ::testing::Values(ScaleCase{"flat 64x32", 64, 32, 64, 32, 0, 0, 40, 20, 20, 10},
-                      ScaleCase{"tall 64x64, offset 16", 64, 32, 64, 64, 0, 16, 40, 40, 20, 20},
-                      ScaleCase{"upscaled 20x10", 20, 10, 20, 10, 2, -1, 40, 20, 16, 12},
-                      ScaleCase{"wide 128x64 on 64x32", 64, 32, 128, 64, -8, 0, 80, 40, 25, 30},
-                      ScaleCase{"not 2:1, 48x32", 48, 32, 48, 48, 0, 0, 40, 30, 20, 20}),
-    [](const ::testing::TestParamInfo<ScaleCase>& param) {
-        std::string name = param.param.what;
-        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Tiles, ScaleTest,
+                         ::testing::Values(ScaleCase{"flat 64x32", 64, 32, 64, 32, 0, 0, 40, 20, 20, 10},
+                                           ScaleCase{"tall 64x64, offset 16", 64, 32, 64, 64, 0, 16, 40, 40, 20, 20},
+                                           ScaleCase{"upscaled 20x10", 20, 10, 20, 10, 2, -1, 40, 20, 16, 12},
+                                           ScaleCase{"wide 128x64 on 64x32", 64, 32, 128, 64, -8, 0, 80, 40, 25, 30},
+                                           ScaleCase{"not 2:1, 48x32", 48, 32, 48, 48, 0, 0, 40, 30, 20, 20}),
+                         [](const ::testing::TestParamInfo<ScaleCase>& param) {
+                             std::string name = param.param.what;
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
 TEST_F(EncodingTest, LayerOpacityBecomesAnAlphaMaskAndTheCollectionKeepsItsPictures)
 {
     SavePicture("a.png", Solid(40, 20, 0x102030));
-    WriteText("m.tmx", IsoMap(1, 1, 40, 20,
-                              " <tileset firstgid=\"1\" name=\"c\" tilewidth=\"40\" tileheight=\"20\" tilecount=\"1\">\n"
-                              "  <tile id=\"0\"><image source=\"a.png\"/></tile>\n </tileset>\n" +
-                                  CsvLayer("floor", 1, 1, {1}) + CsvLayer("glass", 1, 1, {1}, " opacity=\"0.5\"")));
+    WriteText("m.tmx",
+              IsoMap(1, 1, 40, 20,
+                     " <tileset firstgid=\"1\" name=\"c\" tilewidth=\"40\" tileheight=\"20\" tilecount=\"1\">\n"
+                     "  <tile id=\"0\"><image source=\"a.png\"/></tile>\n </tileset>\n" +
+                         CsvLayer("floor", 1, 1, {1}) + CsvLayer("glass", 1, 1, {1}, " opacity=\"0.5\"")));
     std::string error;
     ASSERT_TRUE(Convert("m.tmx", "w", error)) << error;
     LoadedWorld world = Load("w");
@@ -569,9 +572,10 @@ TEST_F(PlacementTest, ScaledFloorTilesCoverTheirWholeDiamond)
 TEST_F(PlacementTest, ResizedObjectsScaleTheTileOffsetAndStandUnderTheirPicture)
 {
     SavePicture("box.png", Solid(20, 20, 0xAA3333));
-    const std::string tileset = " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"20\" tileheight=\"20\" tilecount=\"1\">\n"
-                                "  <tileoffset x=\"5\" y=\"-5\"/>\n"
-                                "  <tile id=\"0\"><image source=\"box.png\"/></tile>\n </tileset>\n";
+    const std::string tileset =
+        " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"20\" tileheight=\"20\" tilecount=\"1\">\n"
+        "  <tileoffset x=\"5\" y=\"-5\"/>\n"
+        "  <tile id=\"0\"><image source=\"box.png\"/></tile>\n </tileset>\n";
     // Screen position (0, 40); the picture's bottom-left at (-20 + 10 + 20, 40 - 10)
     // = (10, 30) and its bottom centre (30, 30), inside column 2, row 0,
     // whose centre is (40, 30). The object's own point (0, 40) lies on cell (1, 1).

@@ -40,13 +40,14 @@ struct RefusalCase {
     const char* name;
     std::string map;
     std::vector<std::pair<std::string, std::string>> files;  // more files: name, text
-    std::vector<std::string> said;  // every part must be in the message
+    std::vector<std::string> said;                           // every part must be in the message
 };
 
 std::vector<RefusalCase> Cases()
 {
     const std::string plain = Sheet + Layer(Csv4);
     const std::vector<uint32_t> three = {1, 1, 1};
+    // clang-format off
     return {
         {"orthogonal", Map(plain, "orthogonal"), {},
          {"m.tmx:2: <map>: orthogonal maps are not supported: only isometric (diamond) maps convert"}},
@@ -160,6 +161,7 @@ std::vector<RefusalCase> Cases()
                                                               "name=\"l\" opacity=\"2\""), {},
          {"<layer name=\"l\">: the opacity must be from 0 to 1"}},
     };
+    // clang-format on
 }
 
 class RefusalTest : public TmxImportFixture, public ::testing::WithParamInterface<RefusalCase> {};
@@ -211,9 +213,9 @@ TEST(FuzzCorpusTest, EveryInputConvertsOrIsRefusedWithAMessage)
 TEST(LayerDataTest, Base64RejectsWhatIsNotBase64)
 {
     const std::vector<std::pair<std::string, bool>> texts = {
-        {"AQID", true}, {"AQI=", true}, {"AQ==", true}, {" A Q\nI D ", true}, {"", true},
-        {"AQI", true},   // unpadded, as some writers leave it
-        {"AQ=I", false}, {"A===", false}, {"AR==", false},  // bits after the last byte
+        {"AQID", true},       {"AQI=", true},  {"AQ==", true},
+        {" A Q\nI D ", true}, {"", true},      {"AQI", true},    // unpadded, as some writers leave it
+        {"AQ=I", false},      {"A===", false}, {"AR==", false},  // bits after the last byte
         {"AQ*D", false},
     };
     for (const auto& [text, good] : texts) {

@@ -379,9 +379,8 @@ std::string FormatMapText(const MapSource& map)
     }
     if (!map.objects.empty()) text << "# object <x0> <y0> <x1> <y1> <z> <sprite id> <animation> <direction>\n";
     for (const ObjectSource& object : map.objects) {
-        text << "object " << object.x0 << ' ' << object.y0 << ' ' << object.x1 << ' ' << object.y1 << ' '
-             << object.z << ' ' << object.spriteId << ' ' << NameWord(object.animationName) << ' ' << object.direction
-             << '\n';
+        text << "object " << object.x0 << ' ' << object.y0 << ' ' << object.x1 << ' ' << object.y1 << ' ' << object.z
+             << ' ' << object.spriteId << ' ' << NameWord(object.animationName) << ' ' << object.direction << '\n';
     }
     return text.str();
 }

@@ -48,16 +48,16 @@ bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::strin
     pixels.assign(size_t(RenderWidth) * RenderHeight, 0);
     uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
     const int32_t pitch = RenderWidth * 4;
-    const SurfaceBuffer surface = {first, first + (RenderHeight - 1) * pitch + RenderWidth * 4, pitch,
-                                   RenderHeight, RenderWidth, 32};
+    const SurfaceBuffer surface = {first,       first + (RenderHeight - 1) * pitch + RenderWidth * 4,
+                                   pitch,       RenderHeight,
+                                   RenderWidth, 32};
     map.DrawMap(surface, RenderWidth / 2, RenderHeight / 2);
     return true;
 }
 
 }  // namespace
 
-bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels,
-                 std::string& error)
+bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
 {
     DisplayDepth = 32;
     std::error_code failed;

@@ -21,5 +21,4 @@ struct RenderView {
 // into a 640 x 480 x 32 surface cleared to black. `pixels` gets its rows,
 // top first, as 0x00RRGGBB. Returns false, with `error` set, when the world
 // cannot be loaded.
-bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels,
-                 std::string& error);
+bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels, std::string& error);

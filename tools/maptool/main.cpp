@@ -19,14 +19,13 @@
 
 namespace {
 
-const char Usage[] =
-    "usage:\n"
-    "  maptool build <description.txt> <test.map> [<SpriteList.txt>]\n"
-    "      writes the map file, and the sprite list when a name is given for it\n"
-    "  maptool dump <test.map>\n"
-    "      prints the map file as a description that build reads back\n"
-    "  maptool render <world folder> <picture.png> [<camera x> <camera y> [<offset x> <offset y>]]\n"
-    "      draws the folder's SpriteList.txt and test.map as the program shows them\n";
+const char Usage[] = "usage:\n"
+                     "  maptool build <description.txt> <test.map> [<SpriteList.txt>]\n"
+                     "      writes the map file, and the sprite list when a name is given for it\n"
+                     "  maptool dump <test.map>\n"
+                     "      prints the map file as a description that build reads back\n"
+                     "  maptool render <world folder> <picture.png> [<camera x> <camera y> [<offset x> <offset y>]]\n"
+                     "      draws the folder's SpriteList.txt and test.map as the program shows them\n";
 
 int Fail(const std::string& message)
 {

@@ -2,8 +2,8 @@
 
 namespace {
 
-Transparency Decide(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t width, uint32_t height,
-                    uint32_t key, uint8_t pixelFormat)
+Transparency Decide(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t width, uint32_t height, uint32_t key,
+                    uint8_t pixelFormat)
 {
     bool cleared = false, keyed = false;
     for (uint32_t y = y0; y < y0 + height; ++y) {

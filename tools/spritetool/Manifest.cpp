@@ -166,8 +166,7 @@ private:
 
     static bool IsSetting(const std::string& word)
     {
-        return word == "duration" || word == "anchor" || word == "offset" || word == "key" ||
-               word == "transparency";
+        return word == "duration" || word == "anchor" || word == "offset" || word == "key" || word == "transparency";
     }
 
     void Setting(const Words& words)
@@ -188,13 +187,15 @@ private:
             if (values.size() == 1 && values[0] == "center") into.anchorMode = AnchorMode::Center;
             else if (values.size() == 1 && values[0] == "bottom") into.anchorMode = AnchorMode::Bottom;
             else if (values.size() == 2 && ParseInteger(values[0], -32768, 32767, into.anchorX) &&
-                     ParseInteger(values[1], -32768, 32767, into.anchorY)) into.anchorMode = AnchorMode::Point;
+                     ParseInteger(values[1], -32768, 32767, into.anchorY))
+                into.anchorMode = AnchorMode::Point;
             else return "anchor takes x and y, or center, or bottom";
             return "";
         }
         if (setting == "offset") {
             if (values.size() == 2 && ParseInteger(values[0], -32768, 32767, into.offsetX) &&
-                ParseInteger(values[1], -32768, 32767, into.offsetY)) return "";
+                ParseInteger(values[1], -32768, 32767, into.offsetY))
+                return "";
             return "offset takes x and y";
         }
         if (setting == "key") {
@@ -202,9 +203,10 @@ private:
             return "key takes a colour such as #FF00FF";
         }
         if (setting == "transparency") {
-            static const std::map<std::string, Transparency> modes = {
-                {"auto", Transparency::Auto}, {"alpha", Transparency::Alpha},
-                {"key", Transparency::Key}, {"opaque", Transparency::Opaque}};
+            static const std::map<std::string, Transparency> modes = {{"auto", Transparency::Auto},
+                                                                      {"alpha", Transparency::Alpha},
+                                                                      {"key", Transparency::Key},
+                                                                      {"opaque", Transparency::Opaque}};
             const auto mode = values.size() == 1 ? modes.find(values[0]) : modes.end();
             if (mode == modes.end()) return "transparency is auto, alpha, key or opaque";
             into.transparency = mode->second;
@@ -246,7 +248,8 @@ private:
         current.clear();
         int32_t first = 0, last = 0;
         const bool plain = words.size() == 2;
-        const bool one = words.size() == 4 && words[2] == "direction" && ParseInteger(words[3], -2147483647L - 1, 2147483647L, first);
+        const bool one = words.size() == 4 && words[2] == "direction" &&
+                         ParseInteger(words[3], -2147483647L - 1, 2147483647L, first);
         const bool several = words.size() == 4 && words[2] == "directions" && ParseRange(words[3], first, last);
         if (!plain && !one && !several) {
             return Error("write: animation NAME, animation NAME direction D, or animation NAME directions A-B");
@@ -282,8 +285,8 @@ private:
         return &cached->second;
     }
 
-    void AddFrame(size_t animation, const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width,
-                  uint32_t height, const FrameSettings& line)
+    void AddFrame(size_t animation, const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                  const FrameSettings& line)
     {
         if (width == 0 || height == 0 || width > 65535 || height > 65535) {
             return Error("a frame is 1 to 65535 pixels wide and high");
@@ -318,7 +321,8 @@ private:
         FrameSettings line;
         int32_t first = 0, last = 0;
         if (!InAnimation()) return Error("frames comes after an animation line");
-        if (words.size() < 3 || !ParseRange(words[2], first, last)) return Error("frames takes a file pattern with {f} and a range such as 0-7");
+        if (words.size() < 3 || !ParseRange(words[2], first, last))
+            return Error("frames takes a file pattern with {f} and a range such as 0-7");
         if (words[1].find("{f}") == std::string::npos) return Error("the file pattern of frames needs {f}");
         if (!LineSettings(words, 3, line)) return;
         for (size_t animation : current) {
@@ -345,8 +349,9 @@ private:
         int32_t row = 0, firstColumn = 0, lastColumn = -1;
         size_t next = 3;
         while (next + 1 < words.size() && (words[next] == "row" || words[next] == "columns")) {
-            const bool ok = words[next] == "row" ? ParseInteger(words[next + 1], 0, 65535, row)
-                                                 : ParseRange(words[next + 1], firstColumn, lastColumn) && firstColumn >= 0;
+            const bool ok = words[next] == "row"
+                                ? ParseInteger(words[next + 1], 0, 65535, row)
+                                : ParseRange(words[next + 1], firstColumn, lastColumn) && firstColumn >= 0;
             if (!ok) return Error("row takes a number from 0, columns a range such as 0-5");
             next += 2;
         }
@@ -376,7 +381,7 @@ private:
     ManifestResult result;
     FrameSettings defaults;
     FrameSettings settings;
-    std::vector<size_t> current;          // the animations the frame lines fill
+    std::vector<size_t> current;  // the animations the frame lines fill
     std::vector<size_t> emptyAnimations;
     bool framesWritten = false;
     std::map<std::string, RgbaImage> images;

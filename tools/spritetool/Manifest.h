@@ -9,7 +9,7 @@
 
 struct ManifestResult {
     SpriteSource sprite;
-    std::vector<std::string> errors;    // "manifest.txt:12: ..." ; the sprite is unusable when any
+    std::vector<std::string> errors;  // "manifest.txt:12: ..." ; the sprite is unusable when any
     std::vector<std::string> warnings;
 };
 

@@ -6,7 +6,10 @@
 #include <vector>
 
 // Returns the colour 0xRRGGBB of an RGBA pixel, its alpha left out.
-inline uint32_t RgbOf(const uint8_t* pixel) { return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2]; }
+inline uint32_t RgbOf(const uint8_t* pixel)
+{
+    return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
+}
 
 struct RgbaImage {
     uint32_t width = 0;

@@ -85,8 +85,8 @@ bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
     } else if (!magic) {
         error = path + ": not a sprite file (it does not start with SPRITE)";
     } else if (!read) {
-        error = path + ": damaged: the layout breaks at or before byte " + std::to_string(reader.Offset()) +
-                " of " + std::to_string(size);
+        error = path + ": damaged: the layout breaks at or before byte " + std::to_string(reader.Offset()) + " of " +
+                std::to_string(size);
     }
     return read;
 }
@@ -113,8 +113,8 @@ void PrintSprite(const Sprite& sprite, std::ostream& out)
     }
 }
 
-bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& manifest,
-                  std::string& notes, std::string& error)
+bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& manifest, std::string& notes,
+                  std::string& error)
 {
     std::ostringstream text, skipped;
     text << "# unpacked from a sprite file\nid " << sprite.id << "\nformat "
@@ -126,7 +126,8 @@ bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& 
         for (int32_t f = 0; f < animation.frameCount; ++f) {
             const SpriteFrame& frame = animation.frames[f];
             if (!frame.pixels) {
-                skipped << animation.name << " " << animation.direction << " frame " << f << " has no pixels: left out\n";
+                skipped << animation.name << " " << animation.direction << " frame " << f
+                        << " has no pixels: left out\n";
                 continue;
             }
             if (frame.extraSize || frame.reserved1 || frame.reserved2) {
@@ -136,8 +137,8 @@ bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& 
             const std::string png = FileNameFor(animation, f);
             if (!SavePng(folder + "/" + png, FrameImage(frame), error)) return false;
             text << "frame " << png << " duration=" << frame.duration << " anchor=" << frame.anchorX << ","
-                 << frame.anchorY << " offset=" << frame.offsetX << "," << frame.offsetY << " key="
-                 << Hex(KeyRgb(frame)) << " transparency=" << DrawnAs(frame) << "\n";
+                 << frame.anchorY << " offset=" << frame.offsetX << "," << frame.offsetY
+                 << " key=" << Hex(KeyRgb(frame)) << " transparency=" << DrawnAs(frame) << "\n";
         }
     }
     manifest = text.str();

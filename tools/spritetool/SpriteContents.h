@@ -19,5 +19,5 @@ void PrintSprite(const Sprite& sprite, std::ostream& out);
 // `manifest` to the manifest text for them; what a manifest cannot carry
 // (extra blocks, reserved fields, frames without pixels) goes into `notes`.
 // Returns false, with `error` set, when a picture cannot be written.
-bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& manifest,
-                  std::string& notes, std::string& error);
+bool UnpackSprite(const Sprite& sprite, const std::string& folder, std::string& manifest, std::string& notes,
+                  std::string& error);

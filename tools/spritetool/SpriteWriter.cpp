@@ -22,8 +22,8 @@ void WriteFrame(std::vector<uint8_t>& bytes, const FrameSource& frame, uint8_t p
     for (int shift : {16, 8, 0}) out.Write(static_cast<uint8_t>(frame.colorKey >> shift));
     out.Write(uint8_t{0});
     out.Write(frame.flags);
-    for (int16_t value : {frame.anchorX, frame.anchorY, frame.offsetX, frame.offsetY,
-                          frame.reserved1, frame.reserved2}) {
+    for (int16_t value :
+         {frame.anchorX, frame.anchorY, frame.offsetX, frame.offsetY, frame.reserved1, frame.reserved2}) {
         out.Write(value);
     }
     out.Write(frame.width);

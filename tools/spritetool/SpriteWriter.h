@@ -7,9 +7,9 @@
 #include <vector>
 
 struct FrameSource {
-    int32_t duration = 100;         // milliseconds
-    uint32_t colorKey = 0xFF00FF;   // 0xRRGGBB, stored as the bytes red, green, blue, 0
-    int32_t flags = 0;              // bit 0: drawn without colour key
+    int32_t duration = 100;        // milliseconds
+    uint32_t colorKey = 0xFF00FF;  // 0xRRGGBB, stored as the bytes red, green, blue, 0
+    int32_t flags = 0;             // bit 0: drawn without colour key
     int16_t anchorX = 0;
     int16_t anchorY = 0;
     int16_t offsetX = 0;

@@ -12,4 +12,7 @@ bool DecodeBase64(const std::string& text, std::vector<uint8_t>& bytes);
 
 // Base64 with '=' padding and no line breaks.
 std::string EncodeBase64(const uint8_t* bytes, size_t size);
-inline std::string EncodeBase64(const std::vector<uint8_t>& bytes) { return EncodeBase64(bytes.data(), bytes.size()); }
+inline std::string EncodeBase64(const std::vector<uint8_t>& bytes)
+{
+    return EncodeBase64(bytes.data(), bytes.size());
+}

@@ -101,7 +101,8 @@ bool ParseFloorRuns(const std::string& text, int64_t columns, int64_t rows, std:
             from = to + 1;
         }
         FloorRun run{values[0], values[1], values[2], values[3]};
-        if (run.column >= columns || run.row >= rows || run.count < 1 || run.first + run.count > INT32_MAX) return false;
+        if (run.column >= columns || run.row >= rows || run.count < 1 || run.first + run.count > INT32_MAX)
+            return false;
         runs.push_back(run);
         start = end + 1;
     }

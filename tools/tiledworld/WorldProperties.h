@@ -11,11 +11,11 @@
 namespace worldprop {
 
 // The map's.
-constexpr const char* World = "world";              // "1": made by tmxexport
-constexpr const char* Header = "header";            // the map file's header value
-constexpr const char* SpriteList = "sprite list";   // "SpriteList.txt", as it was
-constexpr const char* Cells = "cells";              // cells' values, data and blocked bytes other than 0 and 1
-constexpr const char* MapBytes = "map bytes";       // the difference of "test.map" from its records
+constexpr const char* World = "world";             // "1": made by tmxexport
+constexpr const char* Header = "header";           // the map file's header value
+constexpr const char* SpriteList = "sprite list";  // "SpriteList.txt", as it was
+constexpr const char* Cells = "cells";             // cells' values, data and blocked bytes other than 0 and 1
+constexpr const char* MapBytes = "map bytes";      // the difference of "test.map" from its records
 
 // A sprite file's tileset.
 constexpr const char* SpriteFile = "sprite file";
@@ -23,13 +23,13 @@ constexpr const char* SpriteId = "sprite id";
 constexpr const char* Format = "format";
 constexpr const char* Reserved = "reserved";
 constexpr const char* SpriteBytes = "sprite bytes";
-constexpr const char* Missing = "missing";          // listed, but not in the folder
+constexpr const char* Missing = "missing";  // listed, but not in the folder
 constexpr const char* BlockedMarker = "blocked marker";
 
 // A frame's tile.
-constexpr const char* Animation = "animation";      // the animation's index in the file
-constexpr const char* Frame = "frame";              // the frame's index; -1: an animation without frames
-constexpr const char* Name = "name";                // the animation's name (also of a reference)
+constexpr const char* Animation = "animation";  // the animation's index in the file
+constexpr const char* Frame = "frame";          // the frame's index; -1: an animation without frames
+constexpr const char* Name = "name";            // the animation's name (also of a reference)
 constexpr const char* Direction = "direction";
 constexpr const char* Duration = "duration";
 constexpr const char* Key = "key";
@@ -37,11 +37,11 @@ constexpr const char* Flags = "flags";
 constexpr const char* Anchor = "anchor";
 constexpr const char* Offset = "offset";
 constexpr const char* FrameReserved = "reserved";
-constexpr const char* Mask = "mask";                // "picture": the picture's alpha is the mask
-constexpr const char* MaskBytes = "mask bytes";     // a mask of another size than the picture
+constexpr const char* Mask = "mask";             // "picture": the picture's alpha is the mask
+constexpr const char* MaskBytes = "mask bytes";  // a mask of another size than the picture
 constexpr const char* Extra = "extra";
-constexpr const char* Pixels = "pixels";            // "none": the frame stores no pixels
-constexpr const char* Size = "size";                // the frame's size when the picture cannot have it
+constexpr const char* Pixels = "pixels";  // "none": the frame stores no pixels
+constexpr const char* Size = "size";      // the frame's size when the picture cannot have it
 
 // A reference's tile: what a floor tile or object names that no frame shows.
 constexpr const char* Reference = "reference";
@@ -51,10 +51,10 @@ constexpr const char* Place = "place";
 
 // Layers' and objects'.
 constexpr const char* Floor = "floor";
-constexpr const char* FloorOrder = "floor order";   // a floor tile layer's runs of floor indices
-constexpr const char* FloorIndex = "floor index";   // a floor object's index in the floor's order
+constexpr const char* FloorOrder = "floor order";  // a floor tile layer's runs of floor indices
+constexpr const char* FloorIndex = "floor index";  // a floor object's index in the floor's order
 constexpr const char* Z = "z";
-constexpr const char* SpanX = "span x";             // cells from an object's cell to its opposite corner
+constexpr const char* SpanX = "span x";  // cells from an object's cell to its opposite corner
 constexpr const char* SpanY = "span y";
 constexpr const char* Blocked = "blocked";
 

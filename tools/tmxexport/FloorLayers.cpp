@@ -25,14 +25,17 @@ int64_t FirstAbove(const std::vector<uint32_t>& layers, int64_t bound)
 
 class FloorLayering {
 public:
-    FloorLayering(const std::vector<FloorPiece>& floor, size_t cellCount) : pieces(floor), visited(floor.size(), 0), highestAt(cellCount, -1) {}
+    FloorLayering(const std::vector<FloorPiece>& floor, size_t cellCount)
+        : pieces(floor), visited(floor.size(), 0), highestAt(cellCount, -1)
+    {
+    }
 
     FloorLayout Run()
     {
         layout.layerOf.reserve(pieces.size());
         for (size_t j = 0; j < pieces.size(); ++j) {
             const FloorPiece& piece = pieces[j];
-            int64_t lowest = -1;  // the highest layer of an earlier piece this one covers
+            int64_t lowest = -1;       // the highest layer of an earlier piece this one covers
             bool drawnBefore = false;  // one of those, in that layer, is drawn after this one by the editor
             if (piece.cover) FindCovered(j, lowest, drawnBefore);
             const uint32_t layer = piece.tileLayer ? TileLayerFor(piece, lowest, drawnBefore) : ObjectLayerFor(lowest);

@@ -79,9 +79,18 @@ struct ExportTileset {
     const WorldSprite* sprite = nullptr;  // null: missing, or no sprite file at all
 };
 
-Property Int(const char* name, int64_t value) { return {name, std::to_string(value), "int"}; }
-Property Text(const char* name, const std::string& value) { return {name, EscapePropertyText(value), nullptr}; }
-Property Flag(const char* name) { return {name, "true", "bool"}; }
+Property Int(const char* name, int64_t value)
+{
+    return {name, std::to_string(value), "int"};
+}
+Property Text(const char* name, const std::string& value)
+{
+    return {name, EscapePropertyText(value), nullptr};
+}
+Property Flag(const char* name)
+{
+    return {name, "true", "bool"};
+}
 
 std::string Hex(uint32_t rgb)
 {
@@ -283,7 +292,8 @@ private:
             tileset.properties.push_back(Int(worldprop::Format, sprite.source.pixelFormat));
             if (sprite.source.reserved) tileset.properties.push_back(Int(worldprop::Reserved, sprite.source.reserved));
             if (sprite.source.id != tileset.spriteId) tileset.properties.push_back(Int("file id", sprite.source.id));
-            if (!sprite.difference.empty()) tileset.properties.push_back({worldprop::SpriteBytes, sprite.difference, nullptr});
+            if (!sprite.difference.empty())
+                tileset.properties.push_back({worldprop::SpriteBytes, sprite.difference, nullptr});
             for (size_t a = 0; a < sprite.source.animations.size(); ++a) AddAnimation(tileset, a);
         }
         spriteTilesets.push_back(std::move(tileset));
@@ -302,8 +312,10 @@ private:
             return;
         }
         for (size_t f = 0; f < animation.frames.size(); ++f) {
-            ExportTile tile = FrameTile(tileset, animation.frames[f], "a" + std::to_string(index) + "-" + std::to_string(f) + ".png");
-            std::vector<Property> properties = {Int(worldprop::Animation, int64_t(index)), Int(worldprop::Frame, int64_t(f))};
+            ExportTile tile =
+                FrameTile(tileset, animation.frames[f], "a" + std::to_string(index) + "-" + std::to_string(f) + ".png");
+            std::vector<Property> properties = {Int(worldprop::Animation, int64_t(index)),
+                                                Int(worldprop::Frame, int64_t(f))};
             if (f == 0) {
                 properties.push_back(Text(worldprop::Name, animation.name));
                 properties.push_back(Int(worldprop::Direction, animation.direction));
@@ -358,7 +370,8 @@ private:
         properties.push_back({worldprop::Key, Hex(frame.colorKey), nullptr});
         if (frame.flags) properties.push_back(Int(worldprop::Flags, frame.flags));
         properties.push_back({worldprop::Anchor, FormatPair(frame.anchorX, frame.anchorY), nullptr});
-        if (frame.offsetX || frame.offsetY) properties.push_back({worldprop::Offset, FormatPair(frame.offsetX, frame.offsetY), nullptr});
+        if (frame.offsetX || frame.offsetY)
+            properties.push_back({worldprop::Offset, FormatPair(frame.offsetX, frame.offsetY), nullptr});
         if (frame.reserved1 || frame.reserved2) {
             properties.push_back({worldprop::FrameReserved, FormatPair(frame.reserved1, frame.reserved2), nullptr});
         }
@@ -448,7 +461,9 @@ private:
         } else {
             tile = Placeholder(tileset);
         }
-        tile.properties = {Flag(worldprop::Reference), Int(worldprop::SpriteId, spriteId), Text(worldprop::Name, name),
+        tile.properties = {Flag(worldprop::Reference),
+                           Int(worldprop::SpriteId, spriteId),
+                           Text(worldprop::Name, name),
                            Int(worldprop::Direction, direction),
                            {worldprop::Place, FormatPair(tile.placeX, tile.placeY), nullptr}};
         const uint32_t id = uint32_t(tileset.tiles.size());
@@ -479,7 +494,8 @@ private:
     bool FitsTileLayer(const Placed& placed) const
     {
         const ExportTile& tile = placed.tileset->tiles[placed.tile];
-        return tile.drawsNothing || OffsetNeeded(tile) == std::make_pair(placed.tileset->offsetX, placed.tileset->offsetY);
+        return tile.drawsNothing ||
+               OffsetNeeded(tile) == std::make_pair(placed.tileset->offsetX, placed.tileset->offsetY);
     }
 
     // Each tileset's tile offset is the one most of its floor tiles need.
@@ -746,8 +762,7 @@ std::string TilesetFolderFor(const std::string& mapPath)
     return fs::path(mapPath).replace_extension(".tilesets").string();
 }
 
-bool ExportWorld(const std::string& worldFolder, const std::string& mapPath, ExportSummary& summary,
-                 std::string& error)
+bool ExportWorld(const std::string& worldFolder, const std::string& mapPath, ExportSummary& summary, std::string& error)
 {
     WorldFolder world;
     if (!ReadWorldFolder(worldFolder, world, error)) return false;

@@ -13,7 +13,7 @@ struct ExportSummary {
     int height = 0;
     size_t tilesets = 0;
     size_t pictures = 0;
-    size_t floorLayers = 0;   // tile layers and object layers of floor tiles
+    size_t floorLayers = 0;  // tile layers and object layers of floor tiles
     size_t objects = 0;
     std::vector<std::string> notes;
 };

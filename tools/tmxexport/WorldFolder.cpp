@@ -101,7 +101,8 @@ bool ReadSprite(const std::filesystem::path& folder, WorldSprite& sprite, std::s
     Sprite loaded{};
     if (!ReadBytes(path, bytes)) {
         std::error_code failure;
-        error = path.string() + (std::filesystem::is_regular_file(path, failure) ? ": cannot be read" : ": is not a file");
+        error =
+            path.string() + (std::filesystem::is_regular_file(path, failure) ? ": cannot be read" : ": is not a file");
         return false;
     }
     if (!ReadSpriteFile(path.string(), loaded, error)) {

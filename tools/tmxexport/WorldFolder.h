@@ -20,8 +20,8 @@ struct WorldSprite {
 };
 
 struct WorldFolder {
-    std::string listText;              // "SpriteList.txt" byte for byte
-    std::vector<SpriteListing> list;   // as the registry reads it
+    std::string listText;             // "SpriteList.txt" byte for byte
+    std::vector<SpriteListing> list;  // as the registry reads it
     MapSource map;
     std::string mapDifference;
     std::vector<WorldSprite> sprites;  // one per listed file name, in the list's order

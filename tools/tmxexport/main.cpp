@@ -9,10 +9,9 @@
 
 namespace {
 
-const char Usage[] =
-    "usage: tmxexport <world folder> <map.tmx>\n"
-    "  writes the world (SpriteList.txt, test.map, the sprite files) as a Tiled map,\n"
-    "  with its tilesets and pictures in <map>.tilesets beside it\n";
+const char Usage[] = "usage: tmxexport <world folder> <map.tmx>\n"
+                     "  writes the world (SpriteList.txt, test.map, the sprite files) as a Tiled map,\n"
+                     "  with its tilesets and pictures in <map>.tilesets beside it\n";
 
 }  // namespace
 

@@ -15,10 +15,7 @@ struct SourcePlace {
 
 class ImportRefusal : public std::runtime_error {
 public:
-    ImportRefusal(const SourcePlace& place, const std::string& reason)
-        : std::runtime_error(Describe(place, reason))
-    {
-    }
+    ImportRefusal(const SourcePlace& place, const std::string& reason) : std::runtime_error(Describe(place, reason)) {}
 
     // "file:line: element: reason"
     static std::string Describe(const SourcePlace& place, const std::string& reason)

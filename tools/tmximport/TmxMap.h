@@ -56,15 +56,15 @@ struct TmxTileset {
     int tileHeight = 0;
     int margin = 0;
     int spacing = 0;
-    int columns = 0;  // 0: from the picture's width
+    int columns = 0;     // 0: from the picture's width
     int tileCount = -1;  // -1: from the picture's size
     double offsetX = 0;  // the tile offset, in the map's pixels
     double offsetY = 0;
     ObjectAlignment alignment = ObjectAlignment::Bottom;
-    bool gridRenderSize = false;  // tiles drawn at the map's tile size
-    std::optional<TmxImage> sheet;  // the one picture of a sheet tileset
+    bool gridRenderSize = false;                // tiles drawn at the map's tile size
+    std::optional<TmxImage> sheet;              // the one picture of a sheet tileset
     std::optional<uint32_t> transparentColour;  // 0xRRGGBB of the sheet drawn as transparent
-    std::map<uint32_t, TmxTile> tiles;  // tiles with properties, pictures or animations
+    std::map<uint32_t, TmxTile> tiles;          // tiles with properties, pictures or animations
     TmxProperties properties;
 };
 
@@ -97,19 +97,19 @@ struct TmxLayer {
     enum class Kind { Tiles, Objects };
     Kind kind = Kind::Tiles;
     TmxLayerLook look;
-    std::vector<uint32_t> gids;  // tile layers: width x height, row 0 first, with flip bits
+    std::vector<uint32_t> gids;      // tile layers: width x height, row 0 first, with flip bits
     std::vector<TmxObject> objects;  // object layers, in file order
-    bool drawnInFileOrder = false;  // object layers: draworder="index"
+    bool drawnInFileOrder = false;   // object layers: draworder="index"
 };
 
 struct TmxMap {
     std::string path;
-    int width = 0;  // columns
+    int width = 0;   // columns
     int height = 0;  // rows
     int tileWidth = 0;
     int tileHeight = 0;
-    std::vector<TmxTileset> tilesets;  // by rising firstGid
-    std::vector<TmxLayer> layers;  // in drawing order, groups flattened
+    std::vector<TmxTileset> tilesets;   // by rising firstGid
+    std::vector<TmxLayer> layers;       // in drawing order, groups flattened
     std::vector<std::string> warnings;  // what was left out
     TmxProperties properties;
 };

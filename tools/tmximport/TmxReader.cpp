@@ -116,8 +116,8 @@ std::string ReadWholeFile(const std::string& path, const SourcePlace& namedAt)
 }
 
 // Strict attribute readers: a value that is there must be a number in range.
-int64_t IntAttribute(const XmlFile& file, const pugi::xml_node& node, const char* name, int64_t fallback,
-                     int64_t low, int64_t high)
+int64_t IntAttribute(const XmlFile& file, const pugi::xml_node& node, const char* name, int64_t fallback, int64_t low,
+                     int64_t high)
 {
     const pugi::xml_attribute attribute = node.attribute(name);
     if (!attribute) return fallback;
@@ -127,8 +127,8 @@ int64_t IntAttribute(const XmlFile& file, const pugi::xml_node& node, const char
     const long long value = std::strtoll(text, &end, 10);
     if (end == text || *end != '\0' || errno != 0 || value < low || value > high) {
         throw ImportRefusal(file.Place(node), std::string("the attribute ") + name + "=\"" + text +
-                                                  "\" must be a whole number from " + std::to_string(low) +
-                                                  " to " + std::to_string(high));
+                                                  "\" must be a whole number from " + std::to_string(low) + " to " +
+                                                  std::to_string(high));
     }
     return value;
 }
@@ -172,8 +172,8 @@ std::optional<bool> BoolProperty(const XmlFile& file, const pugi::xml_node& node
             property.attribute("value") ? property.attribute("value").value() : property.text().get();
         if (value == "true" || value == "1") return true;
         if (value == "false" || value == "0") return false;
-        throw ImportRefusal(file.Place(property), std::string("the property ") + name +
-                                                      " must be true or false, not \"" + value + "\"");
+        throw ImportRefusal(file.Place(property),
+                            std::string("the property ") + name + " must be true or false, not \"" + value + "\"");
     }
     return std::nullopt;
 }
@@ -218,10 +218,10 @@ ObjectAlignment AlignmentAttribute(const XmlFile& file, const pugi::xml_node& no
 {
     static const std::pair<const char*, ObjectAlignment> names[] = {
         {"unspecified", ObjectAlignment::Bottom},  // what the editor uses on isometric maps
-        {"topleft", ObjectAlignment::TopLeft},     {"top", ObjectAlignment::Top},
-        {"topright", ObjectAlignment::TopRight},   {"left", ObjectAlignment::Left},
-        {"center", ObjectAlignment::Center},       {"right", ObjectAlignment::Right},
-        {"bottomleft", ObjectAlignment::BottomLeft}, {"bottom", ObjectAlignment::Bottom},
+        {"topleft", ObjectAlignment::TopLeft},        {"top", ObjectAlignment::Top},
+        {"topright", ObjectAlignment::TopRight},      {"left", ObjectAlignment::Left},
+        {"center", ObjectAlignment::Center},          {"right", ObjectAlignment::Right},
+        {"bottomleft", ObjectAlignment::BottomLeft},  {"bottom", ObjectAlignment::Bottom},
         {"bottomright", ObjectAlignment::BottomRight}};
     const std::string value = node.attribute("objectalignment").as_string("unspecified");
     for (const auto& [name, alignment] : names) {
@@ -341,8 +341,8 @@ std::vector<uint32_t> ReadTileElements(const XmlFile& file, const pugi::xml_node
     std::vector<uint32_t> gids;
     for (const pugi::xml_node tile : data.children("tile")) {
         if (gids.size() == count) {
-            throw ImportRefusal(file.Place(data), "the data holds more than the layer's " + std::to_string(count) +
-                                                      " cells");
+            throw ImportRefusal(file.Place(data),
+                                "the data holds more than the layer's " + std::to_string(count) + " cells");
         }
         gids.push_back(uint32_t(IntAttribute(file, tile, "gid", 0, 0, UINT32_MAX)));
     }
@@ -355,9 +355,9 @@ void ReadTileLayer(const XmlFile& file, const pugi::xml_node& node, TmxMap& map,
     const int64_t width = IntAttribute(file, node, "width", map.width, 0, MaxMapSide);
     const int64_t height = IntAttribute(file, node, "height", map.height, 0, MaxMapSide);
     if (width != map.width || height != map.height) {
-        throw ImportRefusal(layer.look.place, "the layer is " + std::to_string(width) + " x " +
-                                                  std::to_string(height) + " cells; the map is " +
-                                                  std::to_string(map.width) + " x " + std::to_string(map.height));
+        throw ImportRefusal(layer.look.place, "the layer is " + std::to_string(width) + " x " + std::to_string(height) +
+                                                  " cells; the map is " + std::to_string(map.width) + " x " +
+                                                  std::to_string(map.height));
     }
     const pugi::xml_node data = node.child("data");
     if (!data) throw ImportRefusal(layer.look.place, "the layer has no <data>");
@@ -406,8 +406,7 @@ void ReadObjectLayer(const XmlFile& file, const pugi::xml_node& node, TmxLayer& 
     for (const pugi::xml_node child : node.children("object")) layer.objects.push_back(ReadObject(file, child));
 }
 
-void ReadLayers(const XmlFile& file, const pugi::xml_node& parent, const TmxLayerLook& outer, TmxMap& map,
-                int depth)
+void ReadLayers(const XmlFile& file, const pugi::xml_node& parent, const TmxLayerLook& outer, TmxMap& map, int depth)
 {
     if (depth > 64) throw ImportRefusal(file.Place(parent), "groups are nested more than 64 deep");
     for (const pugi::xml_node node : parent.children()) {
@@ -476,8 +475,8 @@ void ReadTilesets(const XmlFile& file, const pugi::xml_node& root, TmxMap& map)
                      [](const TmxTileset& a, const TmxTileset& b) { return a.firstGid < b.firstGid; });
     for (size_t i = 1; i < map.tilesets.size(); ++i) {
         if (map.tilesets[i].firstGid == map.tilesets[i - 1].firstGid) {
-            throw ImportRefusal(map.tilesets[i].place, "two tilesets have the firstgid " +
-                                                           std::to_string(map.tilesets[i].firstGid));
+            throw ImportRefusal(map.tilesets[i].place,
+                                "two tilesets have the firstgid " + std::to_string(map.tilesets[i].firstGid));
         }
     }
 }

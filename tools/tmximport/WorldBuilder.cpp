@@ -55,8 +55,8 @@ struct Look {
     bool operator<(const Look& other) const
     {
         return std::tie(tileId, flipH, flipV, cornerX, cornerY, width, height, opacity, frameShifts) <
-               std::tie(other.tileId, other.flipH, other.flipV, other.cornerX, other.cornerY, other.width,
-                        other.height, other.opacity, other.frameShifts);
+               std::tie(other.tileId, other.flipH, other.flipV, other.cornerX, other.cornerY, other.width, other.height,
+                        other.opacity, other.frameShifts);
     }
 };
 
@@ -186,8 +186,10 @@ private:
             }
         }
         if (shapes) {
-            world.warnings.push_back(ImportRefusal::Describe(
-                layer.look.place, std::to_string(shapes) + " objects without a tile (shapes, points, text) are left out"));
+            world.warnings.push_back(
+                ImportRefusal::Describe(layer.look.place,
+                                        std::to_string(shapes) +
+                                            " objects without a tile (shapes, points, text) are left out"));
         }
     }
 
@@ -205,9 +207,10 @@ private:
         const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
         const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
         const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
-        const ScreenPoint bottomLeft = {
-            position.x + topLeft.x + tileset.offsetX * width / picture.width + layer.look.offsetX,
-            position.y + topLeft.y + height + tileset.offsetY * height / picture.height + layer.look.offsetY};
+        const ScreenPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
+                                            layer.look.offsetX,
+                                        position.y + topLeft.y + height + tileset.offsetY * height / picture.height +
+                                            layer.look.offsetY};
         const GridCell cell = grid.CellUnder({bottomLeft.x + width / 2, bottomLeft.y});
         const ScreenPoint centre = grid.CellCentre(cell);
         const ScreenPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
@@ -267,10 +270,7 @@ private:
         return layer.blocked.value_or(false);
     }
 
-    void Block(GridCell cell)
-    {
-        world.map.Cell(int(grid.ProgramX(cell)), int(grid.ProgramY(cell))).blocked = 1;
-    }
+    void Block(GridCell cell) { world.map.Cell(int(grid.ProgramX(cell)), int(grid.ProgramY(cell))).blocked = 1; }
 
     const RgbaImage& Sheet(size_t index)
     {
@@ -333,8 +333,10 @@ private:
             throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId) +
                                             " (its picture holds " + std::to_string(output.sheetTileCount) + ")");
         }
-        const uint64_t x = tileset.margin + uint64_t(tileId % output.sheetColumns) * (tileset.tileWidth + tileset.spacing);
-        const uint64_t y = tileset.margin + uint64_t(tileId / output.sheetColumns) * (tileset.tileHeight + tileset.spacing);
+        const uint64_t x =
+            tileset.margin + uint64_t(tileId % output.sheetColumns) * (tileset.tileWidth + tileset.spacing);
+        const uint64_t y =
+            tileset.margin + uint64_t(tileId / output.sheetColumns) * (tileset.tileHeight + tileset.spacing);
         if (x + tileset.tileWidth > sheet.width || y + tileset.tileHeight > sheet.height) {
             throw ImportRefusal(usedAt, "the tile " + std::to_string(tileId) + " of the tileset \"" + tileset.name +
                                             "\" lies outside its picture");
@@ -352,8 +354,10 @@ private:
         const TmxImage& source = *tile->second.image;
         const RgbaImage& image = LoadOrRefuse(source);
         if (source.width == 0 && source.height == 0 && source.x == 0 && source.y == 0) return image;
-        const uint64_t width = source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
-        const uint64_t height = source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
+        const uint64_t width =
+            source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
+        const uint64_t height =
+            source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
         if (width == 0 || height == 0 || source.x + width > image.width || source.y + height > image.height) {
             throw ImportRefusal(source.place, "the tile's part of the picture lies outside it");
         }
@@ -420,7 +424,8 @@ private:
         const ScreenPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
         bool shifted = false;
         for (const TmxFrame& frame : frames) {
-            const RgbaImage& picture = Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
+            const RgbaImage& picture =
+                Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
             const double dx = tileset.offsetX * drawn.x * (1.0 / picture.width - 1.0 / own.width);
             const double dy = tileset.offsetY * drawn.y * (1.0 / picture.height - 1.0 / own.height);
             shifts.push_back({std::llround((corner.x + dx) * scaleX) - look.cornerX,
@@ -446,7 +451,8 @@ private:
         tile.tileset = index;
         tile.tileId = tileId;
         const TmxTileset& tileset = tmx.tilesets[index];
-        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX, grid.TileLayerCorner().y + tileset.offsetY};
+        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX,
+                                    grid.TileLayerCorner().y + tileset.offsetY};
         return MakeLook(tile, corner, LayerTileSize(tile), 1, {});
     }
 
@@ -487,8 +493,8 @@ private:
         FrameSource result = Pixels(index, look, frame.tileId, FramePlace(index, look.tileId, place));
         framePixelsMade += uint64_t(result.width) * result.height;
         if (framePixelsMade > MaxFramePixelsMade) {
-            throw ImportRefusal(place, "the sprites would hold more than " + std::to_string(MaxFramePixelsMade) +
-                                           " pixels");
+            throw ImportRefusal(place,
+                                "the sprites would hold more than " + std::to_string(MaxFramePixelsMade) + " pixels");
         }
         result.duration = frame.duration;
         const int64_t anchorX = -(look.cornerX + shift.first);
@@ -581,8 +587,8 @@ private:
     const double scaleY;
     std::vector<TilesetOutput> outputs;
     std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
-    std::map<std::string, RgbaImage> files;  // pictures read, by path
-    uint64_t picturePixelsRead = 0;  // read, copied and cut
+    std::map<std::string, RgbaImage> files;   // pictures read, by path
+    uint64_t picturePixelsRead = 0;           // read, copied and cut
     uint64_t framePixelsMade = 0;
     ConvertedWorld world;
 };

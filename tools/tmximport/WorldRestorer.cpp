@@ -104,7 +104,10 @@ private:
 
 class WorldRestorer {
 public:
-    explicit WorldRestorer(const TmxMap& map) : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height} {}
+    explicit WorldRestorer(const TmxMap& map)
+        : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height}
+    {
+    }
 
     ConvertedWorld Restore()
     {
@@ -155,7 +158,8 @@ private:
         for (const auto& [id, tile] : tileset.tiles) {
             const Properties own(tile.properties, tile.place);
             if (own.Has(worldprop::Reference)) {
-                Named reference{int32_t(own.Whole(worldprop::SpriteId, 0, INT32_MIN, INT32_MAX)), own.Text(worldprop::Name),
+                Named reference{int32_t(own.Whole(worldprop::SpriteId, 0, INT32_MIN, INT32_MAX)),
+                                own.Text(worldprop::Name),
                                 int32_t(own.Whole(worldprop::Direction, 0, INT32_MIN, INT32_MAX))};
                 Place(reference, own);
                 named[id] = reference;
@@ -170,10 +174,11 @@ private:
             const int64_t frame = own.Whole(worldprop::Frame, -1, -1, INT32_MAX);
             std::vector<AnimationSource>& animations = file.sprite.animations;
             if (animation == int64_t(animations.size())) {
-                animations.push_back({own.Text(worldprop::Name),
-                                      int32_t(own.Whole(worldprop::Direction, 0, INT32_MIN, INT32_MAX)), {}});
+                animations.push_back(
+                    {own.Text(worldprop::Name), int32_t(own.Whole(worldprop::Direction, 0, INT32_MIN, INT32_MAX)), {}});
             } else if (animation + 1 != int64_t(animations.size())) {
-                own.Refuse(worldprop::Animation, "must follow the tile before it (tiles in the order tmxexport wrote them)");
+                own.Refuse(worldprop::Animation,
+                           "must follow the tile before it (tiles in the order tmxexport wrote them)");
             }
             Named shown{spriteId, animations.back().name, animations.back().direction};
             if (frame < 0) {
@@ -196,7 +201,8 @@ private:
         }
         if (!fromFile || properties.Has(worldprop::Missing)) return;
         const std::vector<uint8_t> canonical = EncodeSpriteFile(file.sprite);
-        std::vector<uint8_t> bytes = Patched(canonical, properties.Raw(worldprop::SpriteBytes), file.fileName, tileset.place);
+        std::vector<uint8_t> bytes =
+            Patched(canonical, properties.Raw(worldprop::SpriteBytes), file.fileName, tileset.place);
         if (bytes != canonical) file.bytes = std::move(bytes);
         world.sprites.push_back(std::move(file));
     }
@@ -213,7 +219,8 @@ private:
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
         const std::string key = own.Raw(worldprop::Key, "#FF00FF");
-        if (key.size() != 7 || key[0] != '#' || key.find_first_not_of("0123456789ABCDEFabcdef", 1) != std::string::npos) {
+        if (key.size() != 7 || key[0] != '#' ||
+            key.find_first_not_of("0123456789ABCDEFabcdef", 1) != std::string::npos) {
             own.Refuse(worldprop::Key, "must be a colour #RRGGBB");
         }
         frame.colorKey = uint32_t(std::strtoul(key.c_str() + 1, nullptr, 16));
@@ -298,7 +305,8 @@ private:
 
     static int16_t Coordinate(int64_t value, const SourcePlace& place)
     {
-        if (value < INT16_MIN || value > MaxCoordinate) throw ImportRefusal(place, "the object lies too far outside the map");
+        if (value < INT16_MIN || value > MaxCoordinate)
+            throw ImportRefusal(place, "the object lies too far outside the map");
         return int16_t(value);
     }
 
@@ -307,7 +315,9 @@ private:
         const Properties properties(layer.look.properties, layer.look.place);
         if (layer.look.blocked.value_or(false)) {
             for (size_t i = 0; i < layer.gids.size(); ++i) {
-                if (layer.gids[i]) marked[size_t(tmx.height - 1 - int(i / size_t(tmx.width))) * size_t(tmx.width) + i % size_t(tmx.width)] = true;
+                if (layer.gids[i])
+                    marked[size_t(tmx.height - 1 - int(i / size_t(tmx.width))) * size_t(tmx.width) +
+                           i % size_t(tmx.width)] = true;
             }
             return;
         }
@@ -319,8 +329,7 @@ private:
         }
         std::vector<std::pair<int64_t, const FloorRun*>> starts;
         for (const FloorRun& run : runs) starts.push_back({(run.column + run.row) * tmx.width + run.column, &run});
-        std::stable_sort(starts.begin(), starts.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         size_t next = 0;  // the run that starts next
         const FloorRun* run = nullptr;
         int64_t taken = 0;  // tiles of `run` so far
@@ -383,8 +392,10 @@ private:
             // The program draws frames at their own size: an object resized in
             // the editor stands where its top-left corner is.
             const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, object.width, object.height);
-            const ScreenPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX - double(named.placeX),
-                                       position.y + topLeft.y + tileset.offsetY + layer.look.offsetY - double(named.placeY)};
+            const ScreenPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX -
+                                           double(named.placeX),
+                                       position.y + topLeft.y + tileset.offsetY + layer.look.offsetY -
+                                           double(named.placeY)};
             const GridCell cell = grid.CellUnder(point);
             const int16_t x = Coordinate(grid.ProgramX(cell), object.place);
             const int16_t y = Coordinate(grid.ProgramY(cell), object.place);
@@ -422,7 +433,8 @@ private:
             uint8_t blocked = 0;
             int16_t value = 0;
             int32_t size = 0;
-            if (!(reader.Read(x) && reader.Read(y) && reader.Read(blocked) && reader.Read(value) && reader.Read(size)) ||
+            if (!(reader.Read(x) && reader.Read(y) && reader.Read(blocked) && reader.Read(value) &&
+                  reader.Read(size)) ||
                 !reader.Fits(size, 1) || x >= tmx.width || y >= tmx.height) {
                 properties.Refuse(worldprop::Cells, "is damaged");
             }

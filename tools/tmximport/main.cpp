@@ -9,10 +9,9 @@
 
 namespace {
 
-const char Usage[] =
-    "usage: tmximport <map.tmx> <world folder> [--walker <sprite file>]\n"
-    "  converts an isometric Tiled map into the folder's test.map, SpriteList.txt\n"
-    "  and sprite files; --walker copies a sprite file in as the walkers' sprite (id 2)\n";
+const char Usage[] = "usage: tmximport <map.tmx> <world folder> [--walker <sprite file>]\n"
+                     "  converts an isometric Tiled map into the folder's test.map, SpriteList.txt\n"
+                     "  and sprite files; --walker copies a sprite file in as the walkers' sprite (id 2)\n";
 
 int Fail(const std::string& message)
 {
