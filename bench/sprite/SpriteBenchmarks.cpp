@@ -6,7 +6,7 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <string>
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include "sprite/AnimationCursor.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 namespace {
 

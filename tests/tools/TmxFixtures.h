@@ -7,7 +7,7 @@
 #include "base/ByteWriter.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 #include "tools/tmximport/TmxImport.h"
 
 #include <gtest/gtest.h>

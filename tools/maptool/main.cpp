@@ -3,11 +3,11 @@
 //   maptool build <description.txt> <test.map> [<SpriteList.txt>]
 //   maptool dump <test.map>
 //   maptool render <world folder> <picture.png> [<camera x> <camera y> [<offset x> <offset y>]]
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/maptool/MapText.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/MapText.h"
 #include "tools/maptool/PngFile.h"
 #include "tools/maptool/WorldRender.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "tools/spritetool/Manifest.h"
 
-#include "tools/spritetool/FrameImage.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <algorithm>
 #include <cctype>

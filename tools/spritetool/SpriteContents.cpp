@@ -2,7 +2,7 @@
 
 #include "base/BoundedReader.h"
 #include "sprite/SpriteFile.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <cctype>
 #include <cstdio>

@@ -19,7 +19,7 @@
 #include "tools/tmxexport/TmxExport.h"
 
 #include "base/ByteWriter.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/WorldProperties.h"
 #include "tools/tmxexport/FloorLayers.h"

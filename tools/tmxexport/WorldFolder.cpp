@@ -1,7 +1,7 @@
 #include "tools/tmxexport/WorldFolder.h"
 
 #include "sprite/SpriteRegistry.h"
-#include "tools/maptool/MapFileCodec.h"
+#include "tools/worldfiles/MapFileCodec.h"
 #include "tools/spritetool/SpriteContents.h"
 #include "tools/tiledworld/BytePatch.h"
 

@@ -4,9 +4,9 @@
 // not carry can be kept beside them.
 #pragma once
 
-#include "tools/maptool/MapSource.h"
-#include "tools/maptool/MapText.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/MapSource.h"
+#include "tools/worldfiles/MapText.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "tools/tmximport/TmxImport.h"
 
-#include "tools/maptool/MapFileCodec.h"
+#include "tools/worldfiles/MapFileCodec.h"
 #include "tools/tmximport/TmxReader.h"
 #include "tools/tmximport/WorldRestorer.h"
 

@@ -1,8 +1,8 @@
 #include "tools/tmximport/WorldBuilder.h"
 
-#include "tools/spritetool/FrameImage.h"
-#include "tools/tmximport/IsoPlacement.h"
-#include "tools/tmximport/TilePicture.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/tiledworld/IsoGrid.h"
+#include "tools/worldfiles/TilePicture.h"
 
 #include <algorithm>
 #include <cctype>

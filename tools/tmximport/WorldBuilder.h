@@ -3,9 +3,9 @@
 // with one animation per way its tiles are drawn.
 #pragma once
 
-#include "tools/maptool/MapSource.h"
-#include "tools/maptool/MapText.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/MapSource.h"
+#include "tools/worldfiles/MapText.h"
+#include "tools/worldfiles/SpriteWriter.h"
 #include "tools/tmximport/TmxMap.h"
 
 #include <optional>

@@ -1,11 +1,11 @@
 #include "tools/tmximport/WorldRestorer.h"
 
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/PngImage.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/BytePatch.h"
 #include "tools/tiledworld/WorldProperties.h"
-#include "tools/tmximport/IsoPlacement.h"
+#include "tools/tiledworld/IsoGrid.h"
 
 #include "base/BoundedReader.h"
 

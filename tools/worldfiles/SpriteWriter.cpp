@@ -1,4 +1,4 @@
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include "base/ByteWriter.h"
 #include "sprite/SpriteFile.h"

@@ -2,8 +2,8 @@
 // colour key, an alpha mask, or none.
 #pragma once
 
-#include "tools/spritetool/PngImage.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "tools/tmximport/TilePicture.h"
+#include "tools/worldfiles/TilePicture.h"
 
 #include <png.h>
 

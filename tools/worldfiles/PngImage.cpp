@@ -1,4 +1,4 @@
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <png.h>
 

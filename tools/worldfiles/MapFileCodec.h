@@ -1,7 +1,7 @@
 // The map file's bytes from a MapSource, and back.
 #pragma once
 
-#include "tools/maptool/MapSource.h"
+#include "tools/worldfiles/MapSource.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // The layout is drawn at the top of map/MapFile.cpp.
-#include "tools/maptool/MapFileCodec.h"
+#include "tools/worldfiles/MapFileCodec.h"
 
 #include "base/BoundedReader.h"
 #include "base/ByteWriter.h"

@@ -2,7 +2,7 @@
 // resampled to the program's tile size.
 #pragma once
 
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "tools/spritetool/FrameImage.h"
+#include "tools/worldfiles/FrameImage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/maptool/MapText.h"
+#include "tools/worldfiles/MapText.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "tools/tmximport/IsoPlacement.h"
+#include "tools/tiledworld/IsoGrid.h"
 
 #include <cmath>
 
