@@ -6,6 +6,7 @@
 #include "bench/sprite/LoaderBenchSupport.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/MapFileCodec.h"
 #include "tools/worldfiles/SpriteWriter.h"
 

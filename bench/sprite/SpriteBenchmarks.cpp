@@ -6,6 +6,7 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <string>

@@ -9,6 +9,7 @@
 #include "sprite/AnimationCursor.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameTick.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <functional>

@@ -5,6 +5,7 @@
 
 #include "sprite/AnimationCursor.h"
 #include "sprite/DisplayDepth.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "map/Walker.h"
 #include "sprite/FrameTick.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "base/ByteOrder.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/Sprite.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>

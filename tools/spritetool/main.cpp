@@ -5,6 +5,7 @@
 #include "sprite/Sprite.h"
 #include "tools/spritetool/Manifest.h"
 #include "tools/spritetool/SpriteContents.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <filesystem>

@@ -14,8 +14,6 @@
 // of the whole map), y downwards.
 #pragma once
 
-#include "tools/tmximport/TmxMap.h"
-
 #include <cstdint>
 
 struct ScreenPoint {
@@ -51,6 +49,9 @@ struct IsoGrid {
     // seen from the cell's centre (before the tile offset).
     ScreenPoint TileLayerCorner() const { return {-tileWidth / 2, tileHeight / 2}; }
 };
+
+// Where a tile object's position lies on its picture.
+enum class ObjectAlignment { TopLeft, Top, TopRight, Left, Center, Right, BottomLeft, Bottom, BottomRight };
 
 // The top-left corner of a tile object's picture of size w x h, as seen from
 // the object's screen position.

@@ -19,18 +19,18 @@
 #include "tools/tmxexport/TmxExport.h"
 
 #include "base/ByteWriter.h"
-#include "tools/worldfiles/PngImage.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/WorldProperties.h"
 #include "tools/tmxexport/FloorLayers.h"
 #include "tools/tmxexport/WorldFolder.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <pugixml.hpp>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -92,42 +92,10 @@ Property Flag(const char* name)
     return {name, "true", "bool"};
 }
 
-std::string Hex(uint32_t rgb)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%06X", rgb & 0xFFFFFF);
-    return text;
-}
-
-// A frame's picture as the program draws it: its pixels, with the alpha of
-// its mask, or clear where its key leaves pixels out.
-RgbaImage FramePicture(const FrameSource& frame)
-{
-    RgbaImage image;
-    image.width = frame.width;
-    image.height = frame.height;
-    const size_t count = size_t(frame.width) * frame.height;
-    image.rgba.resize(count * 4);
-    const bool masked = frame.alphaMask.size() >= count;
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t rgb = frame.pixels[i];
-        uint8_t* p = &image.rgba[i * 4];
-        p[0] = uint8_t(rgb >> 16);
-        p[1] = uint8_t(rgb >> 8);
-        p[2] = uint8_t(rgb);
-        p[3] = masked ? frame.alphaMask[i] : ((frame.flags & 1) || rgb != frame.colorKey) ? 255 : 0;
-    }
-    return image;
-}
-
 // The tileset's name as a file name: letters, digits, '-', '_' and '.' kept.
 std::string Stem(const std::string& name, size_t index)
 {
-    std::string stem;
-    for (char c : name.substr(0, 48)) {
-        stem += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
-    }
-    return std::to_string(index) + "-" + stem;
+    return std::to_string(index) + "-" + FileNameWord(name.substr(0, LongestNameInFileName), "-_.");
 }
 
 void AddProperties(pugi::xml_node node, const std::vector<Property>& properties)
@@ -367,7 +335,7 @@ private:
         tile.placeY = int64_t(frame.offsetY) - frame.anchorY;
         properties.push_back({worldprop::Place, FormatPair(tile.placeX, tile.placeY), nullptr});
         properties.push_back(Int(worldprop::Duration, frame.duration));
-        properties.push_back({worldprop::Key, Hex(frame.colorKey), nullptr});
+        properties.push_back({worldprop::Key, FormatRgb(frame.colorKey), nullptr});
         if (frame.flags) properties.push_back(Int(worldprop::Flags, frame.flags));
         properties.push_back({worldprop::Anchor, FormatPair(frame.anchorX, frame.anchorY), nullptr});
         if (frame.offsetX || frame.offsetY)

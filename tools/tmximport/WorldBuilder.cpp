@@ -1,11 +1,11 @@
 #include "tools/tmximport/WorldBuilder.h"
 
-#include "tools/worldfiles/FrameImage.h"
 #include "tools/tiledworld/IsoGrid.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/worldfiles/TextValues.h"
 #include "tools/worldfiles/TilePicture.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -570,11 +570,7 @@ private:
     // letters, digits, '-', '_' and '.'.
     static std::string UniqueFileName(const std::string& tilesetName, size_t index, std::set<std::string>& taken)
     {
-        std::string stem;
-        for (char c : tilesetName.substr(0, 48)) {
-            const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
-            stem += plain ? c : '_';
-        }
+        std::string stem = FileNameWord(tilesetName.substr(0, LongestNameInFileName), "-_.");
         if (stem.empty() || stem[0] == '.') stem = "tileset" + std::to_string(index) + stem;
         std::string name = stem + ".spr";
         for (int n = 2; !taken.insert(name).second; ++n) name = stem + "-" + std::to_string(n) + ".spr";

@@ -3,10 +3,10 @@
 // with one animation per way its tiles are drawn.
 #pragma once
 
-#include "tools/worldfiles/MapSource.h"
-#include "tools/worldfiles/MapText.h"
-#include "tools/worldfiles/SpriteWriter.h"
+#include "sprite/SpriteListFile.h"
 #include "tools/tmximport/TmxMap.h"
+#include "tools/worldfiles/MapSource.h"
+#include "tools/worldfiles/SpriteSource.h"
 
 #include <optional>
 #include <string>

@@ -1,17 +1,17 @@
 #include "tools/tmximport/WorldRestorer.h"
 
-#include "tools/worldfiles/MapFileCodec.h"
-#include "tools/worldfiles/PngImage.h"
+#include "base/BoundedReader.h"
+#include "map/MapFile.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/BytePatch.h"
-#include "tools/tiledworld/WorldProperties.h"
 #include "tools/tiledworld/IsoGrid.h"
-
-#include "base/BoundedReader.h"
+#include "tools/tiledworld/WorldProperties.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteWriter.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <map>
 #include <optional>
 
@@ -68,11 +68,8 @@ public:
     int64_t Whole(const char* name, int64_t fallback, int64_t low, int64_t high) const
     {
         if (!Has(name)) return fallback;
-        const std::string text = Raw(name);
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
+        int64_t value = 0;
+        if (!ParseWholeNumber(Raw(name), low, high, value)) {
             Refuse(name, "must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
         }
         return value;
@@ -134,7 +131,7 @@ public:
                          [](const FloorEntry& a, const FloorEntry& b) { return a.key < b.key; });
         for (FloorEntry& entry : floorEntries) world.map.floorTiles.push_back(std::move(entry.tile));
         RestoreCells(properties, marked);
-        world.mapBytes = Patched(EncodeMapFile(world.map), properties.Raw(worldprop::MapBytes), "test.map", mapPlace);
+        world.mapBytes = Patched(EncodeMapFile(world.map), properties.Raw(worldprop::MapBytes), MapFileName, mapPlace);
         return std::move(world);
     }
 
@@ -219,11 +216,9 @@ private:
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
         const std::string key = own.Raw(worldprop::Key, "#FF00FF");
-        if (key.size() != 7 || key[0] != '#' ||
-            key.find_first_not_of("0123456789ABCDEFabcdef", 1) != std::string::npos) {
+        if (key.empty() || key[0] != '#' || !ParseRgbDigits(key.substr(1), frame.colorKey)) {
             own.Refuse(worldprop::Key, "must be a colour #RRGGBB");
         }
-        frame.colorKey = uint32_t(std::strtoul(key.c_str() + 1, nullptr, 16));
         frame.flags = int32_t(own.Whole(worldprop::Flags, 0, INT32_MIN, INT32_MAX));
         const auto anchor = own.Pair(worldprop::Anchor, INT16_MIN, INT16_MAX);
         const auto offset = own.Pair(worldprop::Offset, INT16_MIN, INT16_MAX);

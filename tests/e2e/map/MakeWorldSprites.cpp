@@ -3,6 +3,7 @@
 // alpha mask, one colour-keyed, one copied opaquely. Patterns rather than flat
 // colours, so that a pixel out of place shows; no pure red, which is the
 // frame-rate text's colour.
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <cstdio>
