@@ -1,5 +1,6 @@
 #include "tools/tmximport/WorldBuilder.h"
 
+#include "map/TileProjection.h"
 #include "tools/tiledworld/IsoGrid.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr double ProgramTileWidth = 40;
-constexpr double ProgramTileHeight = 20;
 // Frames larger than this are no tile's; they would only exhaust memory.
 constexpr int64_t MaxFrameSide = 4096;
 // What a conversion may hold in pictures read and in frames made, in pixels,
@@ -94,7 +93,7 @@ class WorldBuilder {
 public:
     explicit WorldBuilder(const TmxMap& map)
         : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height},
-          scaleX(ProgramTileWidth / map.tileWidth), scaleY(ProgramTileHeight / map.tileHeight),
+          scaleX(double(TileWidth) / map.tileWidth), scaleY(double(TileHeight) / map.tileHeight),
           outputs(map.tilesets.size())
     {
     }
@@ -122,23 +121,16 @@ public:
 private:
     // --- Layers ---------------------------------------------------------
 
-    // Cells back to front, as both the editor and the program's floor draw
-    // them: by rising column + row (screen rows from the top), then column.
+    // Cells in the editor's drawing order, which the program's floor keeps.
     void AddTileLayer(const TmxLayer& layer, bool floor)
     {
-        const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
-        for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
-            const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
-            const int64_t last = std::min<int64_t>(tmx.width - 1, diagonal);
-            for (int64_t column = first; column <= last; ++column) {
-                const GridCell cell{column, diagonal - column};
-                const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(column)];
-                if (gid != 0) AddLayerTile(layer, cell, gid, floor);
-            }
-        }
+        ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {
+            const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(cell.column)];
+            if (gid != 0) AddLayerTile(layer, cell, gid, floor);
+        });
     }
 
-    void AddLayerTile(const TmxLayer& layer, GridCell cell, uint32_t gid, bool floor)
+    void AddLayerTile(const TmxLayer& layer, EditorCell cell, uint32_t gid, bool floor)
     {
         const SourcePlace& place = layer.look.place;
         auto known = resolved.find(gid);
@@ -151,12 +143,13 @@ private:
         const TmxTileset& tileset = tmx.tilesets[tile.tileset];
         if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
         if (!layer.look.visible) return;
-        ScreenPoint corner = grid.TileLayerCorner();
+        EditorPoint corner = grid.TileLayerCorner();
         corner.x += layer.look.offsetX + tileset.offsetX;
         corner.y += layer.look.offsetY + tileset.offsetY;
         const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
         const std::string& name = AnimationName(tile.tileset, look, place);
-        const int16_t x = int16_t(grid.ProgramX(cell)), y = int16_t(grid.ProgramY(cell));
+        const ProgramCell at = grid.EditorToProgram(cell);
+        const int16_t x = int16_t(at.x), y = int16_t(at.y);
         const int32_t spriteId = FirstTilesetSpriteId + int32_t(tile.tileset);
         if (floor) {
             world.map.floorTiles.push_back({x, y, 0, spriteId, name, 0});
@@ -197,25 +190,26 @@ private:
     {
         const PlacedTile tile = Resolve(object.gid, object.place);
         const TmxTileset& tileset = tmx.tilesets[tile.tileset];
-        const ScreenPoint natural = NaturalSize(tile.tileset, tile.tileId, object.place);
+        const EditorPoint natural = NaturalSize(tile.tileset, tile.tileId, object.place);
         const double width = object.width > 0 ? object.width : natural.x;
         const double height = object.height > 0 ? object.height : natural.y;
 
         // The editor scales the tile offset with the object, and shifts the
         // picture by the layer's offset; the object stands where its
         // picture's bottom centre ends up.
-        const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
-        const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
+        const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
+        const EditorPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
         const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
-        const ScreenPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
+        const EditorPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
                                             layer.look.offsetX,
                                         position.y + topLeft.y + height + tileset.offsetY * height / picture.height +
                                             layer.look.offsetY};
-        const GridCell cell = grid.CellUnder({bottomLeft.x + width / 2, bottomLeft.y});
-        const ScreenPoint centre = grid.CellCentre(cell);
-        const ScreenPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
+        const EditorCell cell = grid.ScreenToCell({bottomLeft.x + width / 2, bottomLeft.y});
+        const EditorPoint centre = grid.CellToScreen(cell);
+        const EditorPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
 
-        const int64_t x = grid.ProgramX(cell), y = grid.ProgramY(cell);
+        const ProgramCell at = grid.EditorToProgram(cell);
+        const int64_t x = at.x, y = at.y;
         if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) {
             throw ImportRefusal(object.place, "the object lies too far outside the map");
         }
@@ -227,7 +221,7 @@ private:
 
         // An object at the tile's own size draws the tile as it is.
         const bool ownSize = std::fabs(width - natural.x) < 1e-9 && std::fabs(height - natural.y) < 1e-9;
-        const ScreenPoint size = ownSize ? ScreenPoint{0, 0} : ScreenPoint{width, height};
+        const EditorPoint size = ownSize ? EditorPoint{0, 0} : EditorPoint{width, height};
         const Look look = MakeLook(tile, corner, size, layer.look.opacity, object.place);
         const std::string& name = AnimationName(tile.tileset, look, object.place);
         const int16_t x16 = int16_t(x), y16 = int16_t(y);
@@ -270,7 +264,11 @@ private:
         return layer.blocked.value_or(false);
     }
 
-    void Block(GridCell cell) { world.map.Cell(int(grid.ProgramX(cell)), int(grid.ProgramY(cell))).blocked = 1; }
+    void Block(EditorCell cell)
+    {
+        const ProgramCell at = grid.EditorToProgram(cell);
+        world.map.Cell(int(at.x), int(at.y)).blocked = 1;
+    }
 
     const RgbaImage& Sheet(size_t index)
     {
@@ -365,24 +363,24 @@ private:
     }
 
     // The size the editor draws a tile at on a tile layer, in its pixels.
-    ScreenPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    EditorPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
     {
         if (tmx.tilesets[index].gridRenderSize) return {grid.tileWidth, grid.tileHeight};
         const RgbaImage& picture = Picture(index, tileId, usedAt);
         return {double(picture.width), double(picture.height)};
     }
 
-    ScreenPoint LayerTileSize(const PlacedTile& tile) const
+    EditorPoint LayerTileSize(const PlacedTile& tile) const
     {
-        return tmx.tilesets[tile.tileset].gridRenderSize ? ScreenPoint{grid.tileWidth, grid.tileHeight}
-                                                         : ScreenPoint{0, 0};
+        return tmx.tilesets[tile.tileset].gridRenderSize ? EditorPoint{grid.tileWidth, grid.tileHeight}
+                                                         : EditorPoint{0, 0};
     }
 
     // --- Looks and their animations -------------------------------------
 
     // `corner`: the picture's bottom-left corner as seen from its cell's
     // centre, every offset included, in the editor's pixels.
-    Look MakeLook(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size, double opacity,
+    Look MakeLook(const PlacedTile& tile, EditorPoint corner, EditorPoint size, double opacity,
                   const SourcePlace& place)
     {
         Look look;
@@ -412,7 +410,7 @@ private:
     // The editor scales the tile offset by the drawn size over the size of
     // the frame's own picture, so frames whose pictures differ in size from
     // the animated tile's lie apart from it by the offset's share of that.
-    std::vector<std::pair<int64_t, int64_t>> FrameShifts(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size,
+    std::vector<std::pair<int64_t, int64_t>> FrameShifts(const PlacedTile& tile, EditorPoint corner, EditorPoint size,
                                                          const Look& look, const SourcePlace& place)
     {
         std::vector<std::pair<int64_t, int64_t>> shifts;
@@ -421,7 +419,7 @@ private:
         const std::vector<TmxFrame> frames = Frames(tile.tileset, tile.tileId);
         if (frames.size() == 1 && frames[0].tileId == tile.tileId) return shifts;
         const RgbaImage& own = Picture(tile.tileset, tile.tileId, place);
-        const ScreenPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
+        const EditorPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
         bool shifted = false;
         for (const TmxFrame& frame : frames) {
             const RgbaImage& picture =
@@ -451,7 +449,7 @@ private:
         tile.tileset = index;
         tile.tileId = tileId;
         const TmxTileset& tileset = tmx.tilesets[index];
-        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX,
+        const EditorPoint corner = {grid.TileLayerCorner().x + tileset.offsetX,
                                     grid.TileLayerCorner().y + tileset.offsetY};
         return MakeLook(tile, corner, LayerTileSize(tile), 1, {});
     }
@@ -513,7 +511,7 @@ private:
     // frame's picture has another.
     FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place)
     {
-        const ScreenPoint natural = NaturalSize(index, look.tileId, place);
+        const EditorPoint natural = NaturalSize(index, look.tileId, place);
         const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
         const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
         const bool onGrid = DrawnOnTheGrid(index, look);
@@ -530,7 +528,7 @@ private:
             FlipPicture(turned, look.flipH, look.flipV);
             const CellDiamond sourceCell = {grid.tileWidth * picture.width / natural.x,
                                             grid.tileHeight * picture.height / natural.y};
-            CoverCellDiamond(image, turned, {ProgramTileWidth, ProgramTileHeight}, sourceCell);
+            CoverCellDiamond(image, turned, {double(TileWidth), double(TileHeight)}, sourceCell);
         }
         FadePicture(image, look.opacity / 255.0);
         FrameSettings settings;
@@ -545,8 +543,7 @@ private:
     bool DrawnOnTheGrid(size_t index, const Look& look) const
     {
         if (look.width == 0) return true;
-        return tmx.tilesets[index].gridRenderSize && look.width == int64_t(ProgramTileWidth) &&
-               look.height == int64_t(ProgramTileHeight);
+        return tmx.tilesets[index].gridRenderSize && look.width == TileWidth && look.height == TileHeight;
     }
 
     // --- Sprites --------------------------------------------------------

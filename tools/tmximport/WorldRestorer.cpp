@@ -2,6 +2,7 @@
 
 #include "base/BoundedReader.h"
 #include "map/MapFile.h"
+#include "map/TileProjection.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/BytePatch.h"
 #include "tools/tiledworld/IsoGrid.h"
@@ -16,8 +17,6 @@
 #include <optional>
 
 namespace {
-
-constexpr int16_t MaxCoordinate = INT16_MAX;
 
 // What a floor tile or object names: a sprite id, an animation, a direction.
 struct Named {
@@ -108,8 +107,10 @@ public:
 
     ConvertedWorld Restore()
     {
-        if (tmx.tileWidth != 40 || tmx.tileHeight != 20) {
-            throw ImportRefusal({tmx.path, 0, "<map>"}, "a map made by tmxexport keeps the program's 40 x 20 tiles");
+        if (tmx.tileWidth != TileWidth || tmx.tileHeight != TileHeight) {
+            throw ImportRefusal({tmx.path, 0, "<map>"}, "a map made by tmxexport keeps the program's " +
+                                                            std::to_string(TileWidth) + " x " +
+                                                            std::to_string(TileHeight) + " tiles");
         }
         const Properties properties(tmx.properties, mapPlace);
         world.warnings = tmx.warnings;
@@ -300,7 +301,7 @@ private:
 
     static int16_t Coordinate(int64_t value, const SourcePlace& place)
     {
-        if (value < INT16_MIN || value > MaxCoordinate)
+        if (value < INT16_MIN || value > INT16_MAX)
             throw ImportRefusal(place, "the object lies too far outside the map");
         return int16_t(value);
     }
@@ -310,9 +311,10 @@ private:
         const Properties properties(layer.look.properties, layer.look.place);
         if (layer.look.blocked.value_or(false)) {
             for (size_t i = 0; i < layer.gids.size(); ++i) {
-                if (layer.gids[i])
-                    marked[size_t(tmx.height - 1 - int(i / size_t(tmx.width))) * size_t(tmx.width) +
-                           i % size_t(tmx.width)] = true;
+                if (!layer.gids[i]) continue;
+                const ProgramCell at =
+                    grid.EditorToProgram({int64_t(i % size_t(tmx.width)), int64_t(i / size_t(tmx.width))});
+                marked[size_t(at.y) * size_t(tmx.width) + size_t(at.x)] = true;
             }
             return;
         }
@@ -323,36 +325,31 @@ private:
             properties.Refuse(worldprop::FloorOrder, "must be runs \"column,row,first index,count\" apart by spaces");
         }
         std::vector<std::pair<int64_t, const FloorRun*>> starts;
-        for (const FloorRun& run : runs) starts.push_back({(run.column + run.row) * tmx.width + run.column, &run});
+        for (const FloorRun& run : runs) starts.push_back({DrawingOrderOf({run.column, run.row}, tmx.width), &run});
         std::stable_sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         size_t next = 0;  // the run that starts next
         const FloorRun* run = nullptr;
         int64_t taken = 0;  // tiles of `run` so far
         FloorOrderKey previous;
-        const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
-        for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
-            const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
-            const int64_t last = std::min<int64_t>(tmx.width - 1, diagonal);
-            for (int64_t column = first; column <= last; ++column) {
-                const int64_t row = diagonal - column;
-                const uint32_t gid = layer.gids[size_t(row) * size_t(tmx.width) + size_t(column)];
-                if (gid == 0) continue;
-                const Named& named = Resolve(gid, layer.look.place);
-                const int16_t x = int16_t(column), y = int16_t(tmx.height - 1 - row);
-                if (floor) {
-                    const int64_t key = diagonal * tmx.width + column;
-                    for (; next < starts.size() && starts[next].first <= key; ++next) {
-                        run = starts[next].second;
-                        taken = 0;
-                    }
-                    std::optional<int64_t> index;
-                    if (run && taken < run->count) index = run->first + taken++;
-                    AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
-                } else {
-                    world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
-                }
+        ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {
+            const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(cell.column)];
+            if (gid == 0) return;
+            const Named& named = Resolve(gid, layer.look.place);
+            const ProgramCell at = grid.EditorToProgram(cell);
+            const int16_t x = int16_t(at.x), y = int16_t(at.y);
+            if (!floor) {
+                world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
+                return;
             }
-        }
+            for (const int64_t order = DrawingOrderOf(cell, tmx.width);
+                 next < starts.size() && starts[next].first <= order; ++next) {
+                run = starts[next].second;
+                taken = 0;
+            }
+            std::optional<int64_t> index;
+            if (run && taken < run->count) index = run->first + taken++;
+            AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
+        });
     }
 
     // A floor tile goes where its index puts it in the floor's order. One the
@@ -383,17 +380,18 @@ private:
             const Named& named = Resolve(object.gid, object.place);
             const Properties own(object.properties, object.place);
             const TmxTileset& tileset = TilesetOf(object.gid);
-            const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
+            const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
             // The program draws frames at their own size: an object resized in
             // the editor stands where its top-left corner is.
-            const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, object.width, object.height);
-            const ScreenPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX -
+            const EditorPoint topLeft = AlignedTopLeft(tileset.alignment, object.width, object.height);
+            const EditorPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX -
                                            double(named.placeX),
                                        position.y + topLeft.y + tileset.offsetY + layer.look.offsetY -
                                            double(named.placeY)};
-            const GridCell cell = grid.CellUnder(point);
-            const int16_t x = Coordinate(grid.ProgramX(cell), object.place);
-            const int16_t y = Coordinate(grid.ProgramY(cell), object.place);
+            const EditorCell cell = grid.ScreenToCell(point);
+            const ProgramCell at = grid.EditorToProgram(cell);
+            const int16_t x = Coordinate(at.x, object.place);
+            const int16_t y = Coordinate(at.y, object.place);
             const int16_t z = int16_t(own.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
             if (floor) {
                 std::optional<int64_t> index;
