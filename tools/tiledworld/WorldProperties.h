@@ -20,6 +20,7 @@ constexpr const char* MapBytes = "map bytes";      // the difference of "test.ma
 // A sprite file's tileset.
 constexpr const char* SpriteFile = "sprite file";
 constexpr const char* SpriteId = "sprite id";
+constexpr const char* FileId = "file id";  // the id inside the file, when it is not the listed one
 constexpr const char* Format = "format";
 constexpr const char* Reserved = "reserved";
 constexpr const char* SpriteBytes = "sprite bytes";

@@ -18,8 +18,8 @@
 // so each picture is drawn where DrawSprite puts its frame.
 #include "tools/tmxexport/TmxExport.h"
 
-#include "base/ByteWriter.h"
 #include "tools/tiledworld/Base64.h"
+#include "tools/tiledworld/CellsProperty.h"
 #include "tools/tiledworld/WorldProperties.h"
 #include "tools/tmxexport/FloorLayers.h"
 #include "tools/tmxexport/WorldFolder.h"
@@ -218,21 +218,7 @@ private:
         std::vector<Property> properties = {{worldprop::World, "1", "int"}};
         if (world.map.headerValue) properties.push_back(Int(worldprop::Header, world.map.headerValue));
         properties.push_back(Text(worldprop::SpriteList, world.listText));
-        std::vector<uint8_t> cells;
-        ByteWriter out(cells);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const CellSource& cell = world.map.Cell(x, y);
-                if (cell.value == 0 && cell.data.empty() && cell.blocked <= 1) continue;
-                // x u16, y u16, blocked u8, value i16, data length u32, data.
-                out.Write(uint16_t(x));
-                out.Write(uint16_t(y));
-                out.Write(cell.blocked);
-                out.Write(cell.value);
-                out.Write(uint32_t(cell.data.size()));
-                out.WriteBytes(cell.data);
-            }
-        }
+        const std::vector<uint8_t> cells = EncodeCellsProperty(world.map);
         if (!cells.empty()) properties.push_back({worldprop::Cells, EncodeBase64(cells), nullptr});
         if (!world.mapDifference.empty()) properties.push_back({worldprop::MapBytes, world.mapDifference, nullptr});
         return properties;
@@ -259,7 +245,8 @@ private:
         } else {
             tileset.properties.push_back(Int(worldprop::Format, sprite.source.pixelFormat));
             if (sprite.source.reserved) tileset.properties.push_back(Int(worldprop::Reserved, sprite.source.reserved));
-            if (sprite.source.id != tileset.spriteId) tileset.properties.push_back(Int("file id", sprite.source.id));
+            if (sprite.source.id != tileset.spriteId)
+                tileset.properties.push_back(Int(worldprop::FileId, sprite.source.id));
             if (!sprite.difference.empty())
                 tileset.properties.push_back({worldprop::SpriteBytes, sprite.difference, nullptr});
             for (size_t a = 0; a < sprite.source.animations.size(); ++a) AddAnimation(tileset, a);

@@ -1,10 +1,10 @@
 #include "tools/tmximport/WorldRestorer.h"
 
-#include "base/BoundedReader.h"
 #include "map/MapFile.h"
 #include "map/TileProjection.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/BytePatch.h"
+#include "tools/tiledworld/CellsProperty.h"
 #include "tools/tiledworld/IsoGrid.h"
 #include "tools/tiledworld/WorldProperties.h"
 #include "tools/worldfiles/MapFileCodec.h"
@@ -150,7 +150,7 @@ private:
         SpriteFile file;
         uint32_t firstFrameTile = 0;
         if (fromFile) file.fileName = properties.Text(worldprop::SpriteFile);
-        file.sprite.id = int32_t(properties.Whole("file id", spriteId, INT32_MIN, INT32_MAX));
+        file.sprite.id = int32_t(properties.Whole(worldprop::FileId, spriteId, INT32_MIN, INT32_MAX));
         file.sprite.pixelFormat = uint8_t(properties.Whole(worldprop::Format, 1, 0, 1));
         file.sprite.reserved = uint8_t(properties.Whole(worldprop::Reserved, 0, 0, 255));
         for (const auto& [id, tile] : tileset.tiles) {
@@ -419,23 +419,8 @@ private:
     void RestoreCells(const Properties& properties, const std::vector<bool>& marked)
     {
         for (size_t i = 0; i < marked.size(); ++i) world.map.cells[i].blocked = marked[i] ? 1 : 0;
-        const std::vector<uint8_t> bytes = properties.Bytes(worldprop::Cells);
-        BoundedReader reader(bytes.data(), bytes.size());
-        while (reader.Remaining() > 0) {
-            uint16_t x = 0, y = 0;
-            uint8_t blocked = 0;
-            int16_t value = 0;
-            int32_t size = 0;
-            if (!(reader.Read(x) && reader.Read(y) && reader.Read(blocked) && reader.Read(value) &&
-                  reader.Read(size)) ||
-                !reader.Fits(size, 1) || x >= tmx.width || y >= tmx.height) {
-                properties.Refuse(worldprop::Cells, "is damaged");
-            }
-            CellSource& cell = world.map.Cell(x, y);
-            cell.value = value;
-            const uint8_t* data = reader.Take(size_t(size));
-            cell.data.assign(data, data + size);
-            if (cell.blocked && blocked) cell.blocked = blocked;
+        if (!DecodeCellsProperty(properties.Bytes(worldprop::Cells), world.map)) {
+            properties.Refuse(worldprop::Cells, "is damaged");
         }
     }
 

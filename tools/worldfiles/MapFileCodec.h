@@ -8,7 +8,8 @@
 #include <vector>
 
 // Returns the bytes of the whole map file for `map`. Cells missing from
-// `cells` are written open and empty; names longer than 32 characters are cut.
+// `cells` are written open and empty; names longer than MaxAnimationNameLength
+// characters are cut.
 std::vector<uint8_t> EncodeMapFile(const MapSource& map);
 
 // Decodes the bytes of a whole map file into `map`; counts of 0 or less read

@@ -18,7 +18,7 @@ struct FloorSource {
     int16_t y = 0;
     int16_t z = 0;
     int32_t spriteId = 0;
-    std::string animationName;  // at most 32 characters
+    std::string animationName;  // at most MaxAnimationNameLength characters
     int32_t direction = 0;
 };
 
@@ -29,7 +29,7 @@ struct ObjectSource {
     int16_t y1 = 0;
     int16_t z = 0;
     int32_t spriteId = 0;
-    std::string animationName;  // at most 32 characters
+    std::string animationName;  // at most MaxAnimationNameLength characters
     int32_t direction = 0;
 };
 
