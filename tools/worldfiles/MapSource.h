@@ -41,6 +41,7 @@ struct MapSource {
     std::vector<FloorSource> floorTiles;
     std::vector<ObjectSource> objects;
 
+    bool Contains(int64_t x, int64_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     CellSource& Cell(int x, int y) { return cells.at(static_cast<size_t>(y) * width + static_cast<size_t>(x)); }
     const CellSource& Cell(int x, int y) const
     {

@@ -4,6 +4,7 @@
 
 #include "tools/worldfiles/PngImage.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,15 @@ void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
 struct CellDiamond {
     double width = 0;
     double height = 0;
+
+    // Whether the centre of pixel (x, y) of a picture `pictureHeight` rows
+    // high lies strictly inside the diamond.
+    bool HoldsPixel(uint32_t x, uint32_t y, uint32_t pictureHeight) const
+    {
+        const double dx = std::fabs(x + 0.5 - width / 2) / (width / 2);
+        const double dy = std::fabs(y + 0.5 - (pictureHeight - height / 2)) / (height / 2);
+        return dx + dy < 1;
+    }
 };
 
 // `frame` is `source` resampled (both turned alike). When every pixel of
