@@ -2,6 +2,7 @@
 
 #include "map/TileProjection.h"
 #include "tools/tiledworld/IsoGrid.h"
+#include "tools/tmximport/TilesetPictures.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
 #include "tools/worldfiles/TilePicture.h"
@@ -18,9 +19,8 @@ namespace {
 
 // Frames larger than this are no tile's; they would only exhaust memory.
 constexpr int64_t MaxFrameSide = 4096;
-// What a conversion may hold in pictures read and in frames made, in pixels,
-// so that no map can exhaust memory.
-constexpr uint64_t MaxPicturePixelsRead = uint64_t(1) << 27;
+// What a conversion may hold in frames made, in pixels, so that no map can
+// exhaust memory.
 constexpr uint64_t MaxFramePixelsMade = uint64_t(1) << 26;
 // Frames of tiles that are not animated; the program never advances them.
 constexpr int32_t StillFrameDuration = 100;
@@ -69,11 +69,7 @@ struct TilesetOutput {
     // By tile id, then variant number (0 for the plain look), so that a
     // listing of the sprite reads in the tileset's order.
     std::map<std::pair<uint32_t, int>, AnimationSource> animations;
-    std::map<uint32_t, RgbaImage> pictures;  // per tile id, as the tileset holds it
     std::map<FrameKey, FrameSource> frames;
-    std::optional<RgbaImage> sheet;
-    uint32_t sheetColumns = 0;
-    uint32_t sheetTileCount = 0;
 };
 
 // A colour that none of the visible pixels has, for the frame's colour key.
@@ -94,7 +90,7 @@ public:
     explicit WorldBuilder(const TmxMap& map)
         : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height},
           scaleX(double(TileWidth) / map.tileWidth), scaleY(double(TileHeight) / map.tileHeight),
-          outputs(map.tilesets.size())
+          outputs(map.tilesets.size()), pictures(map)
     {
     }
 
@@ -199,7 +195,7 @@ private:
         // picture's bottom centre ends up.
         const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
         const EditorPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
-        const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
+        const RgbaImage& picture = pictures.Picture(tile.tileset, tile.tileId, object.place);
         const EditorPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
                                             layer.look.offsetX,
                                         position.y + topLeft.y + height + tileset.offsetY * height / picture.height +
@@ -252,7 +248,7 @@ private:
         tile.tileId = id - tmx.tilesets[tile.tileset].firstGid;
         tile.flipH = (gid & FlippedHorizontally) != 0;
         tile.flipV = (gid & FlippedVertically) != 0;
-        Picture(tile.tileset, tile.tileId, place);  // the tile must exist
+        pictures.Picture(tile.tileset, tile.tileId, place);  // the tile must exist
         return tile;
     }
 
@@ -270,103 +266,11 @@ private:
         world.map.Cell(int(at.x), int(at.y)).blocked = 1;
     }
 
-    const RgbaImage& Sheet(size_t index)
-    {
-        TilesetOutput& output = outputs[index];
-        if (output.sheet) return *output.sheet;
-        const TmxTileset& tileset = tmx.tilesets[index];
-        RgbaImage image = LoadOrRefuse(*tileset.sheet);  // a copy: the transparent colour is the tileset's
-        Spend(image, tileset.sheet->place);
-        if (tileset.transparentColour) ClearColour(image, *tileset.transparentColour);
-        const int64_t step = int64_t(tileset.tileWidth) + tileset.spacing;
-        const int64_t fitColumns = (int64_t(image.width) - 2 * tileset.margin + tileset.spacing) / step;
-        const int64_t fitRows = (int64_t(image.height) - 2 * tileset.margin + tileset.spacing) /
-                                (int64_t(tileset.tileHeight) + tileset.spacing);
-        output.sheetColumns = uint32_t(std::max<int64_t>(0, tileset.columns > 0 ? tileset.columns : fitColumns));
-        const int64_t fits = std::max<int64_t>(0, fitColumns) * std::max<int64_t>(0, fitRows);
-        output.sheetTileCount = uint32_t(tileset.tileCount >= 0 ? std::min<int64_t>(tileset.tileCount, fits) : fits);
-        output.sheet = std::move(image);
-        return *output.sheet;
-    }
-
-    // Every picture file is read once, however many tiles it holds.
-    const RgbaImage& LoadOrRefuse(const TmxImage& source)
-    {
-        if (const auto known = files.find(source.path); known != files.end()) return known->second;
-        RgbaImage image;
-        std::string error;
-        if (!LoadPng(source.path, image, error)) throw ImportRefusal(source.place, error);
-        Spend(image, source.place);
-        return files.emplace(source.path, std::move(image)).first->second;
-    }
-
-    // Counts a picture read or cut against the conversion's budget.
-    const RgbaImage& Spend(const RgbaImage& image, const SourcePlace& place)
-    {
-        picturePixelsRead += uint64_t(image.width) * image.height;
-        if (picturePixelsRead > MaxPicturePixelsRead) {
-            throw ImportRefusal(place, "the map's pictures hold more than " + std::to_string(MaxPicturePixelsRead) +
-                                           " pixels");
-        }
-        return image;
-    }
-
-    // The tile's picture as the tileset holds it, before scaling.
-    const RgbaImage& Picture(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        TilesetOutput& output = outputs[index];
-        if (const auto known = output.pictures.find(tileId); known != output.pictures.end()) return known->second;
-        const TmxTileset& tileset = tmx.tilesets[index];
-        RgbaImage picture = tileset.sheet ? CutFromSheet(index, tileId, usedAt) : FromCollection(index, tileId, usedAt);
-        Spend(picture, usedAt);
-        return output.pictures.emplace(tileId, std::move(picture)).first->second;
-    }
-
-    RgbaImage CutFromSheet(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        const TmxTileset& tileset = tmx.tilesets[index];
-        const RgbaImage& sheet = Sheet(index);
-        const TilesetOutput& output = outputs[index];
-        if (tileId >= output.sheetTileCount || output.sheetColumns == 0) {
-            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId) +
-                                            " (its picture holds " + std::to_string(output.sheetTileCount) + ")");
-        }
-        const uint64_t x =
-            tileset.margin + uint64_t(tileId % output.sheetColumns) * (tileset.tileWidth + tileset.spacing);
-        const uint64_t y =
-            tileset.margin + uint64_t(tileId / output.sheetColumns) * (tileset.tileHeight + tileset.spacing);
-        if (x + tileset.tileWidth > sheet.width || y + tileset.tileHeight > sheet.height) {
-            throw ImportRefusal(usedAt, "the tile " + std::to_string(tileId) + " of the tileset \"" + tileset.name +
-                                            "\" lies outside its picture");
-        }
-        return CutPicture(sheet, uint32_t(x), uint32_t(y), uint32_t(tileset.tileWidth), uint32_t(tileset.tileHeight));
-    }
-
-    RgbaImage FromCollection(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        const TmxTileset& tileset = tmx.tilesets[index];
-        const auto tile = tileset.tiles.find(tileId);
-        if (tile == tileset.tiles.end() || !tile->second.image) {
-            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId));
-        }
-        const TmxImage& source = *tile->second.image;
-        const RgbaImage& image = LoadOrRefuse(source);
-        if (source.width == 0 && source.height == 0 && source.x == 0 && source.y == 0) return image;
-        const uint64_t width =
-            source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
-        const uint64_t height =
-            source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
-        if (width == 0 || height == 0 || source.x + width > image.width || source.y + height > image.height) {
-            throw ImportRefusal(source.place, "the tile's part of the picture lies outside it");
-        }
-        return CutPicture(image, uint32_t(source.x), uint32_t(source.y), uint32_t(width), uint32_t(height));
-    }
-
     // The size the editor draws a tile at on a tile layer, in its pixels.
     EditorPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
     {
         if (tmx.tilesets[index].gridRenderSize) return {grid.tileWidth, grid.tileHeight};
-        const RgbaImage& picture = Picture(index, tileId, usedAt);
+        const RgbaImage& picture = pictures.Picture(index, tileId, usedAt);
         return {double(picture.width), double(picture.height)};
     }
 
@@ -418,12 +322,12 @@ private:
         if (tileset.offsetX == 0 && tileset.offsetY == 0) return shifts;
         const std::vector<TmxFrame> frames = Frames(tile.tileset, tile.tileId);
         if (frames.size() == 1 && frames[0].tileId == tile.tileId) return shifts;
-        const RgbaImage& own = Picture(tile.tileset, tile.tileId, place);
+        const RgbaImage& own = pictures.Picture(tile.tileset, tile.tileId, place);
         const EditorPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
         bool shifted = false;
         for (const TmxFrame& frame : frames) {
             const RgbaImage& picture =
-                Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
+                pictures.Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
             const double dx = tileset.offsetX * drawn.x * (1.0 / picture.width - 1.0 / own.width);
             const double dy = tileset.offsetY * drawn.y * (1.0 / picture.height - 1.0 / own.height);
             shifts.push_back({std::llround((corner.x + dx) * scaleX) - look.cornerX,
@@ -518,7 +422,7 @@ private:
         const FrameKey key{tileId, look.flipH, look.flipV, width, height, look.opacity, onGrid};
         TilesetOutput& output = outputs[index];
         if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
-        const RgbaImage& picture = Picture(index, tileId, place);
+        const RgbaImage& picture = pictures.Picture(index, tileId, place);
         RgbaImage image = ResamplePicture(picture, uint32_t(width), uint32_t(height));
         FlipPicture(image, look.flipH, look.flipV);
         if (onGrid) {
@@ -580,8 +484,7 @@ private:
     const double scaleY;
     std::vector<TilesetOutput> outputs;
     std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
-    std::map<std::string, RgbaImage> files;   // pictures read, by path
-    uint64_t picturePixelsRead = 0;           // read, copied and cut
+    TilesetPictures pictures;
     uint64_t framePixelsMade = 0;
     ConvertedWorld world;
 };
