@@ -143,6 +143,10 @@ class Browser:
         node = self.call("DOM.querySelector", nodeId=root, selector=selector)["nodeId"]
         self.call("DOM.setFileInputFiles", nodeId=node, files=[os.path.abspath(p) for p in paths])
 
+    def save_downloads(self, folder):
+        """Downloads of the tab go into `folder`, without asking."""
+        self.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=os.path.abspath(folder))
+
     def element_box(self, selector):
         return self.evaluate("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
                              " return [r.x, r.y, r.width, r.height]; })()" % json.dumps(selector))
