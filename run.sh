@@ -1,6 +1,6 @@
 #!/bin/bash
 # ./run.sh [--win32] [<world folder>]
-# ./run.sh --web [<port>]
+# ./run.sh --web [<map.tmx | world folder>] [<port>]
 #
 # Builds what the run needs and nothing more (the native content tools and
 # the demo world, and the Windows program: no tests, no benchmarks), then runs
@@ -11,11 +11,24 @@
 # qemu: slower) instead of the 64-bit build.
 # --web builds the web page alone (the native tools and demo world it needs,
 # then the page; no Windows programs, no tests) and serves it on 127.0.0.1,
-# printing its address. Installs what is missing first.
+# printing its address; given a Tiled map or a world folder, the page shows
+# that instead of the demo world, again each time one of its files changes.
+# Installs what is missing first.
 set -euo pipefail
+caller="$PWD"
 cd "$(dirname "$0")"
 
 if [ "${1:-}" = --web ]; then
+    live=() port=()
+    for arg in "${@:2}"; do
+        if [[ "$arg" =~ ^[0-9]+$ ]]; then
+            port=("$arg")
+        else
+            [[ "$arg" = /* ]] || arg="$caller/$arg"
+            [ -e "$arg" ] || { echo "run.sh: no map or world folder $arg" >&2; exit 2; }
+            live=(--live "$arg")
+        fi
+    done
     .ci/setup-machine web
     echo "== build native (the content tools and the demo world)"
     cmake --preset native >/dev/null
@@ -23,7 +36,7 @@ if [ "${1:-}" = --web ]; then
     echo "== build web (the page)"
     cmake --preset web -DCLIENT_HOST_TOOLS="$PWD/build/native" >/dev/null
     cmake --build --preset web --target page
-    exec /usr/bin/python3 web/serve.py build/web/page ${2:+"$2"}
+    exec /usr/bin/python3 web/serve.py build/web/page "${live[@]}" "${port[@]}"
 fi
 
 arch=win64 group=run

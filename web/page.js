@@ -55,6 +55,8 @@ const viewer = {
     keptView: null,     // the view of a world that ended, for the same world reopened
     pass: (tick) => runPass(tick),
     openFiles: (files, name) => openWorld(files, name),
+    // Where the camera and the walkers are: PageView's eight numbers, or null.
+    view: () => currentView(),
     // Mean microseconds of a frame's clear and DrawMap over `repetitions`.
     measureFrame: (repetitions) => (viewer.module ? viewer.module._page_measure_frame(repetitions) : 0),
 };

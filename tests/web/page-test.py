@@ -25,6 +25,7 @@ Pictures that differ are kept in the scratch folder.
 """
 import base64
 import gzip
+import http.client
 import os
 import shutil
 import subprocess
@@ -85,8 +86,8 @@ def expect_same(shown, expected_path, what, keep):
 
 
 class Page:
-    def __init__(self, browser, url):
-        self.browser, self.url = browser, url
+    def __init__(self, browser, url, url_folder):
+        self.browser, self.url, self.url_folder = browser, url, url_folder
 
     def load(self, kernels):
         self.browser.open(self.url + "?held-clock&kernels=" + kernels)
@@ -270,7 +271,7 @@ def expect_camera_follows(page, tools, folder, scratch, kernels):
         expect_same(page.canvas(), picture, "camera after pass %d, %s" % (number, kernels), scratch)
 
 
-def make_tiled_map(folder, orientation="isometric"):
+def make_tiled_map(folder, orientation="isometric", stones_every=5):
     """A 10 x 10 isometric Tiled map of the tools' test pictures: a sheet
     tileset in the map (an animated, blocked tile; flips), a collection and a
     .tsx tileset in a sub-folder, a palette picture with a transparent
@@ -289,7 +290,7 @@ def make_tiled_map(folder, orientation="isometric"):
             stones.putpixel((x, y), 1 + (x // 8 + y // 4) % 2)
     stones.save(os.path.join(folder, "stones.png"), transparency=0)
     side = 10
-    ground = [1 + (x * 7 + y * 3) % 4 if (x + y) % 5 else 20 for y in range(side) for x in range(side)]
+    ground = [1 + (x * 7 + y * 3) % 4 if (x + y) % stones_every else 20 for y in range(side) for x in range(side)]
     path = [(3 | 0x80000000) if x == y else 0 for y in range(side) for x in range(side)]
     trees = [9 if (x * y) % 7 == 3 else 0 for y in range(side) for x in range(side)]
     packed = lambda gids: struct.pack("<%dI" % len(gids), *gids)
@@ -473,6 +474,105 @@ def hostile_files(scratch):
     ]
 
 
+def start_live_server(page_folder, target):
+    """web/serve.py --live on a free port; the process and the page's address."""
+    server = subprocess.Popen(["/usr/bin/python3", os.path.join(SOURCE, "web/serve.py"), page_folder, "--live", target, "0"],
+                              stdout=subprocess.PIPE, text=True)
+    line = server.stdout.readline()
+    if "http://" not in line:
+        server.kill()
+        raise Failure("serve.py --live did not start: %s" % line)
+    return server, line.split()[2]
+
+
+def expect_refused_paths(address, outside):
+    """The server serves no path with "..", no absolute path, nothing outside
+    the page and the map's tree (`outside` is a file beside the tree)."""
+    host, port = address.split("/")[2].split(":")
+    name = os.path.basename(outside)
+    for path in ("/live/files/../" + name, "/live/files/%2e%2e/" + name, "/../" + name,
+                 "/live/files/" + outside, "/live/files/%2F" + outside.lstrip("/").replace("/", "%2F"),
+                 outside, "/live/files/tiles/../../" + name, "/live/files/..%5C" + name):
+        connection = http.client.HTTPConnection(host, int(port), timeout=10)
+        connection.putrequest("GET", path, skip_accept_encoding=True)
+        connection.endheaders()
+        answer = connection.getresponse()
+        body = answer.read()
+        connection.close()
+        if answer.status < 400 or b"secret" in body:
+            raise Failure("the server answered %s with %d: %r" % (path, answer.status, body[:80]))
+
+
+def scenario_live(page, tools, scratch):
+    """./run.sh --web <map.tmx>: the page shows the map that serve.py --live
+    serves; a rewritten file shows within a second, the view kept; a map
+    made unreadable is said so and shows again once fixed. The server
+    refuses ".." and absolute paths."""
+    town = make_tiled_map(os.path.join(scratch, "live", "town"))
+    secret = os.path.join(scratch, "live", "secret.txt")
+    with open(secret, "w") as f:
+        f.write("secret\n")
+    expected, _ = native_tiled_world(tools, town, os.path.join(scratch, "first-world"))
+    edited = make_tiled_map(os.path.join(scratch, "edited"), stones_every=3)
+    native_tiled_world(tools, edited, os.path.join(scratch, "edited-world"))
+    server, address = start_live_server(page.url_folder, os.path.join(town, "town.tmx"))
+    try:
+        expect_refused_paths(address, secret)
+        page.browser.open(address + "&held-clock")
+        page.settle()
+        page.expect_running("the live map")
+        page.pass_(0)
+        expect_same(page.canvas(), expected, "live map", scratch)
+
+        def rewrite(source, wanted_state):
+            before = page.browser.evaluate("viewer.liveVersion")
+            with open(source) as f:
+                text = f.read()
+            start = time.time()
+            with open(os.path.join(town, "town.tmx"), "w") as f:
+                f.write(text)
+            page.browser.wait_for("viewer.liveVersion > %d && viewer.state === '%s'" % (before, wanted_state), 10)
+            return time.time() - start
+
+        # Walk one step first, so that keeping the view shows.
+        page.browser.evaluate("viewer.opening = null; document.getElementById('walker').click()")
+        page.settle()
+        page.pass_(0)
+        page.browser.key("ArrowRight", KEY_CODES["Right"], True)
+        page.pass_(100)
+        page.browser.key("ArrowRight", KEY_CODES["Right"], False)
+        for tick in range(200, 1000, 100):
+            page.pass_(tick)
+        view = page.browser.evaluate("viewer.view()")
+        if (view[2], view[4]) == (1, 1):  # walker 1's cell
+            raise Failure("the walker did not step on the live map: the view test would prove nothing")
+        seconds = rewrite(os.path.join(edited, "town.tmx"), "running")
+        if seconds > 1.0:
+            raise Failure("the rewritten map showed after %.2f s, not within a second" % seconds)
+        print("the rewritten map showed after %.2f s" % seconds)
+        if page.browser.evaluate("viewer.view()") != view:
+            raise Failure("the view was not kept: %s before, %s after" % (view, page.browser.evaluate("viewer.view()")))
+
+        page.browser.evaluate("document.getElementById('walker').click()")
+        page.settle()
+        page.pass_(0)
+        picture = os.path.join(scratch, "edited-view.png")
+        run(os.path.join(tools, "tools/maptool/maptool"), "render", os.path.join(scratch, "edited-world"), picture,
+            str(view[0]), str(view[1]))
+        expect_same(page.canvas(), picture, "live map rewritten", scratch)
+
+        broken = os.path.join(scratch, "broken.tmx")
+        with open(broken, "w") as f:
+            f.write('<?xml version="1.0"?>\n<map orientation="isometric"')
+        rewrite(broken, "failed")
+        if not page.browser.evaluate("viewer.message").startswith("tmximport: town.tmx"):
+            raise Failure("the unreadable map says: %s" % page.browser.evaluate("viewer.message"))
+        rewrite(os.path.join(edited, "town.tmx"), "running")
+    finally:
+        server.terminate()
+        server.wait()
+
+
 def scenario_faults(page, tools, scratch):
     good = make_world(os.path.join(scratch, "good"), tools, os.path.join(SOURCE, "tests/e2e/map/world.txt"))
     expected = render(tools, good, os.path.join(scratch, "good-render.png"))
@@ -535,7 +635,7 @@ def main():
         sys.exit(__doc__)
     scenario, page_folder, tools, keep = sys.argv[1:]
     tests = {"demo": scenario_demo, "worlds": scenario_worlds, "walkers": scenario_walkers,
-             "faults": scenario_faults, "tiled": scenario_tiled}
+             "faults": scenario_faults, "tiled": scenario_tiled, "live": scenario_live}
     if scenario not in tests:
         sys.exit("unknown scenario %s" % scenario)
     shutil.rmtree(keep, ignore_errors=True)
@@ -543,7 +643,7 @@ def main():
     scratch = tempfile.mkdtemp(prefix="page-test-")
     try:
         with PageServer(page_folder) as server, Browser() as browser:
-            tests[scenario](Page(browser, server.url), os.path.abspath(tools), scratch)
+            tests[scenario](Page(browser, server.url, page_folder), os.path.abspath(tools), scratch)
         for name in os.listdir(scratch):
             if name == "page.png":
                 shutil.copy(os.path.join(scratch, name), keep)
