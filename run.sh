@@ -1,11 +1,13 @@
 #!/bin/bash
-# ./run.sh [--win32] [<world folder>]
+# ./run.sh [--win32] [<world folder> | <map.tmx>]
 # ./run.sh --web [<map.tmx | world folder>] [<port>]
 #
 # Builds what the run needs and nothing more (the native content tools and
 # the demo world, and the Windows program: no tests, no benchmarks), then runs
 # client.exe under Wine on the demo world, or on the world folder you name
-# (e.g. one converted from a Tiled map). With a display it runs there until
+# (e.g. one converted from a Tiled map), or on a Tiled map, which tmximport
+# converts first (with the demo world's walker, into build/native/tiled-preview:
+# the map's own folder is not written to). With a display it runs there until
 # Escape; without one it walks both characters for a few seconds in a virtual
 # screen and saves screenshots. --win32 runs the 32-bit deliverable (under
 # qemu: slower) instead of the 64-bit build.
@@ -42,11 +44,19 @@ fi
 arch=win64 group=run
 if [ "${1:-}" = --win32 ]; then arch=win32 group=run-win32; shift; fi
 world="${1:-build/native/demo-world}"
+[[ "$world" = /* ]] || [ -z "${1:-}" ] || world="$caller/$world"
 
 .ci/setup-machine "$group"
 
 .ci/build-presets native:maptool,spritetool,tmximport,demo_world "$arch":client,client-windowed,wine-launcher \
     -- -DCLIENT_BUILD_TESTS=OFF -DCLIENT_BUILD_BENCHMARKS=OFF
+
+if [[ "$world" = *.tmx ]]; then
+    preview=build/native/tiled-preview
+    rm -rf "$preview"
+    build/native/tools/tmximport/tmximport "$world" "$preview" --walker build/native/demo-world/walker.spr
+    world="$preview"
+fi
 
 exec tools/run-world/run-world --shots "screenshots/$(date +%Y%m%d-%H%M%S)" \
     "build/$arch/bin/client.exe" "$world"

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""serve.py <page folder> [--live <map.tmx | world folder>] [<port>]
+"""serve.py <page folder> [--live <map.tmx | world folder>] [--open] [<port>]
 
 Serves the page on 127.0.0.1 until interrupted, and prints its address. The
-port is 8000, or the one given, or any free one when that is taken.
+port is 8000, or the one given, or any free one when that is taken. --open
+opens the address in the system's web browser.
 
 With --live it also serves one Tiled map (the .tmx and everything in its
 folder and below: tilesets, templates, pictures) or one world folder, and
@@ -25,6 +26,7 @@ import sys
 import threading
 import time
 import urllib.parse
+import webbrowser
 
 # How often the tree is looked at: a change shows well within a second.
 POLL_SECONDS = 0.1
@@ -191,6 +193,9 @@ class Server(http.server.ThreadingHTTPServer):
 def main():
     args = sys.argv[1:]
     live = None
+    opening = "--open" in args
+    if opening:
+        args.remove("--open")
     if "--live" in args:
         at = args.index("--live")
         if at + 1 >= len(args):
@@ -209,6 +214,8 @@ def main():
     print("The page: %s  (Ctrl+C ends the server)" % address, flush=True)
     if live:
         print("Showing %s; every change of its files shows at once." % os.path.join(live.root, live.map or ""), flush=True)
+    if opening:
+        webbrowser.open(address)
     try:
         server.serve_forever()
     except KeyboardInterrupt:
