@@ -438,16 +438,20 @@ function readEntry(entry, files) {
             } catch (error) {
                 reject(error);
             }
-        }, resolve));
+        }, (error) => reject(new Error(entry.fullPath.replace(/^\/+/, '') + ' cannot be read: ' + errorText(error)))));
     }
     const reader = entry.createReader();
     // A folder's entries come in batches until an empty one.
-    return new Promise((resolve) => {
+    return new Promise((resolve, reject) => {
         const next = () => reader.readEntries(async (entries) => {
             if (!entries.length) return resolve();
-            for (const child of entries) await readEntry(child, files);
+            try {
+                for (const child of entries) await readEntry(child, files);
+            } catch (error) {
+                return reject(error);
+            }
             next();
-        }, resolve);
+        }, (error) => reject(new Error(entry.fullPath.replace(/^\/+/, '') + ' cannot be read: ' + errorText(error))));
         next();
     });
 }

@@ -18,8 +18,16 @@ modules: the SSE2 kernels as WebAssembly SIMD, and the reference kernels.
            program's rule gives
   faults   a map one byte short shows "Wrong map file.", a sprite with a
            wrong magic stops the world with the program's ErrLog line, a
-           world without "SpriteList.txt" and a damaged zip say so; a good
-           world opened after each of them shows
+           world without "SpriteList.txt", a damaged zip, zip bombs and a
+           file too large to read say so; a good world opened after each of
+           them shows
+  tiled    a Tiled map dropped as a folder and as a zip equals native
+           tmximport + maptool render, with the tool's notes; its saved zip
+           holds the tool's files; a refused map shows the tool's refusal;
+           the demo walker walks on it as on tmximport --walker's world
+  live     serve.py --live: a map rewritten on disk shows within a second,
+           the view kept; a broken one says so and recovers; the server
+           refuses ".." and absolute paths
 
 Pictures that differ are kept in the scratch folder.
 """
@@ -112,6 +120,11 @@ class Page:
     def open_files(self, paths, picker="#open-files"):
         self.browser.evaluate("viewer.opening = null")
         self.browser.set_files(picker, paths)
+        self.settle()
+
+    def drop(self, paths):
+        self.browser.evaluate("viewer.opening = null")
+        self.browser.drop(paths)
         self.settle()
 
     def pass_(self, tick):
@@ -381,10 +394,11 @@ def expect_saved_world(page, world, scratch):
 
 
 def scenario_tiled(page, tools, scratch):
-    """A Tiled map opened as a folder (SIMD) and as a zip (reference
+    """A Tiled map dropped as a folder (SIMD) and as a zip (reference
     kernels): the canvas is native tmximport + maptool render, the notes
     are the tool's, the saved world its files. A refused map shows the
-    tool's refusal, and the next map opens."""
+    tool's refusal, and the next map opens. The demo walker walks on it as
+    on the native tmximport --walker world."""
     town = make_tiled_map(os.path.join(scratch, "town"))
     world = os.path.join(scratch, "native-world")
     expected, printed = native_tiled_world(tools, town, world)
@@ -399,7 +413,7 @@ def scenario_tiled(page, tools, scratch):
         raise Failure("native tmximport took the orthogonal map")
 
     page.load("simd")
-    page.open_files([town], "#open-folder")
+    page.drop([town])
     page.expect_running("the Tiled map as a folder")
     page.pass_(0)
     expect_same(page.canvas(), expected, "Tiled map as a folder, simd", scratch)
@@ -412,7 +426,7 @@ def scenario_tiled(page, tools, scratch):
         raise Failure("the orthogonal map: the page is %s with '%s', tmximport printed '%s'" % (state, message, refusal))
 
     page.load("plain")
-    page.open_files([archive])
+    page.drop([archive])
     page.expect_running("the Tiled map as a zip")
     page.pass_(0)
     expect_same(page.canvas(), expected, "Tiled map as a zip, plain", scratch)
