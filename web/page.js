@@ -582,4 +582,11 @@ async function openLive() {
         wanted = Number(event.data);
         if (!busy) show();
     };
+    // The browser tries again by itself; until anything was shown, say why
+    // nothing is.
+    events.onerror = () => {
+        if (shown !== null || busy) return;
+        viewer.world = 'the live files';
+        endWorld('failed', 'No live map or world is served here: start web/serve.py with --live.');
+    };
 }
