@@ -4,6 +4,7 @@
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/SpriteListFile.h"
+#include "tools/worldfiles/Files.h"
 
 #include <filesystem>
 #include <system_error>
@@ -29,12 +30,29 @@ private:
     std::filesystem::path previous;
 };
 
+// The program's loaders open whatever has the name: a pipe or a device
+// would block them or feed them for ever, so the tool lets them open regular
+// files alone. A file they cannot open is theirs to handle.
+bool LeftToTheLoaders(const std::string& name, std::string& error)
+{
+    FileFault fault;
+    std::FILE* file = OpenFileWithin(name, UINT64_MAX, fault);
+    if (file) std::fclose(file);
+    if (fault.kind != FileFault::NotAFile) return true;
+    error = name + " " + fault.why;
+    return false;
+}
+
 bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
 {
     TileMap map;
+    if (!LeftToTheLoaders(SpriteListFileName, error) || !LeftToTheLoaders(MapFileName, error)) return false;
     if (!map.sprites.LoadSpriteList(SpriteListFileName)) {
         error = std::string("cannot read ") + SpriteListFileName;
         return false;
+    }
+    for (int i = 0; i < map.sprites.EntryCount(); ++i) {
+        if (*map.sprites.Entry(i).fileName && !LeftToTheLoaders(map.sprites.Entry(i).fileName, error)) return false;
     }
     if (!map.LoadMap(MapFileName)) {
         error = std::string("cannot load ") + MapFileName;

@@ -36,7 +36,9 @@ int Build(const std::vector<std::string>& args)
     if (args.size() != 2 && args.size() != 3) return Fail(std::string("build takes 2 or 3 names\n") + Usage);
     std::vector<uint8_t> text;
     std::string error;
-    if (!ReadFileBytes(args[0], text)) return Fail("cannot read " + args[0]);
+    FileFault fault;
+    if (!ReadFileWithin(args[0], MaxTextFileBytes, text, fault))
+        return Fail("cannot read " + args[0] + ": it " + fault.why);
     MapDescription description;
     if (!ParseMapText(std::string(text.begin(), text.end()), description, error)) return Fail(args[0] + ": " + error);
     if (!WriteFileBytes(args[1], EncodeMapFile(description.map))) return Fail("cannot write " + args[1]);
@@ -54,7 +56,9 @@ int Dump(const std::vector<std::string>& args)
     if (args.size() != 1) return Fail(std::string("dump takes one map file\n") + Usage);
     std::vector<uint8_t> file;
     std::string error;
-    if (!ReadFileBytes(args[0], file)) return Fail("cannot read " + args[0]);
+    FileFault fault;
+    if (!ReadFileWithin(args[0], MaxMapFileBytes, file, fault))
+        return Fail("cannot read " + args[0] + ": it " + fault.why);
     MapSource map;
     if (!DecodeMapFile(file, map, error)) return Fail(args[0] + ": " + error);
     std::fputs(FormatMapText(map).c_str(), stdout);

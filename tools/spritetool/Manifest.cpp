@@ -390,9 +390,10 @@ ManifestResult ParseManifest(const std::string& text, const std::string& folder,
 ManifestResult ReadManifest(const std::string& path)
 {
     std::vector<uint8_t> text;
-    if (!ReadFileBytes(path, text)) {
+    FileFault fault;
+    if (!ReadFileWithin(path, MaxTextFileBytes, text, fault)) {
         ManifestResult result;
-        result.errors.push_back(path + ": cannot be read");
+        result.errors.push_back(path + ": cannot be read: it " + fault.why);
         return result;
     }
     const size_t slash = path.find_last_of('/');

@@ -26,8 +26,9 @@ std::string FileNameFor(const Animation& animation, int32_t frame)
 bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) {
-        error = path + ": cannot be read";
+    FileFault fault;
+    if (!ReadFileWithin(path, MaxSpriteFileBytes, bytes, fault)) {
+        error = path + ": cannot be read: it " + fault.why;
         return false;
     }
     return ReadSpriteBytes(bytes, path, sprite, error);

@@ -1,8 +1,9 @@
 #include "tools/worldfiles/PngImage.h"
 
+#include "tools/worldfiles/Files.h"
+
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -17,9 +18,17 @@ namespace {
 
 void Unremarked(png_structp, png_const_charp) {}
 
-// Writes the rows of `image` through the open `file`. Returns false, with
-// `why` set, when libpng fails.
-bool WriteRows(std::FILE* file, const RgbaImage& image, PngChannels channels, std::string& why)
+void Append(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + size);
+}
+
+void Flushed(png_structp) {}
+
+// Appends the PNG file of `image` to `bytes`. Returns false, with `why` set,
+// when libpng fails.
+bool WriteRows(std::vector<uint8_t>& bytes, const RgbaImage& image, PngChannels channels, std::string& why)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &why, Failed, Unremarked);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -29,7 +38,7 @@ bool WriteRows(std::FILE* file, const RgbaImage& image, PngChannels channels, st
     std::vector<png_byte> row(rgb ? size_t(image.width) * 3 : 0);
     if (ok && setjmp(png_jmpbuf(png))) ok = false;
     if (ok) {
-        png_init_io(png, file);
+        png_set_write_fn(png, &bytes, Append, Flushed);
         png_set_IHDR(png, info, image.width, image.height, 8, rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         if (!rgb) png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
@@ -60,28 +69,45 @@ RgbaImage OpaqueImage(uint32_t width, uint32_t height, const std::vector<uint32_
     return image;
 }
 
-bool LoadPng(const std::string& path, RgbaImage& image, std::string& error)
+bool LoadPng(const std::string& path, RgbaImage& image, std::string& error,
+             const std::function<void(uint32_t, uint32_t)>& beforePixels)
 {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
+    FileFault fault;
+    std::FILE* file = OpenFileWithin(path, MaxPictureFileBytes, fault);
+    if (!file) {
+        error = "cannot read the PNG picture \"" + path + "\": it " + fault.why;
+        return false;
+    }
+    // Freed however the reading ends, `beforePixels` throwing included.
+    struct Reading {
+        std::FILE* file;
+        png_image png;
+        ~Reading()
+        {
+            png_image_free(&png);
+            std::fclose(file);
+        }
+    } reading{file, {}};
+    png_image& png = reading.png;
     png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    if (!png_image_begin_read_from_stdio(&png, file)) {
         error = "cannot read the PNG picture \"" + path + "\": " + png.message;
         return false;
     }
     if (png.width > MaxPictureSide || png.height > MaxPictureSide ||
         uint64_t(png.width) * png.height > MaxPicturePixels) {
-        error = "the picture \"" + path + "\" is larger than " + std::to_string(MaxPictureSide) + " pixels a side";
-        png_image_free(&png);
+        error = "the picture \"" + path + "\" is larger than " + std::to_string(MaxPictureSide) + " pixels a side or " +
+                std::to_string(MaxPicturePixels) + " pixels";
         return false;
     }
+    if (beforePixels) beforePixels(png.width, png.height);
     png.format = PNG_FORMAT_RGBA;
     image.width = png.width;
     image.height = png.height;
     image.rgba.assign(PNG_IMAGE_SIZE(png), 0);
     if (!png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr)) {
         error = "cannot read the PNG picture \"" + path + "\": " + png.message;
-        png_image_free(&png);
+        image = RgbaImage{};
         return false;
     }
     return true;
@@ -94,16 +120,12 @@ bool SavePng(const std::string& path, const RgbaImage& image, std::string& error
                 " pixels cannot be written";
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = path + ": " + std::strerror(errno);
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!WriteRows(bytes, image, channels, why)) {
+        error = path + ": " + why;
         return false;
     }
-    std::string why;
-    const bool written = WriteRows(file, image, channels, why);
-    if (std::fclose(file) != 0 && written) why = std::strerror(errno);
-    if (written && why.empty()) return true;
-    error = path + ": " + why;
-    std::remove(path.c_str());  // a picture cut short is no picture
-    return false;
+    StagedFiles files;
+    return files.Write(path, bytes, error) && files.MoveIntoPlace(error);
 }

@@ -43,6 +43,11 @@ struct SpriteSource {
     std::vector<AnimationSource> animations;
 };
 
+// The largest sprite file the tools read whole: the frames of the largest
+// world that a Tiled map carries (MaxFramePixels of tools/tiledworld) take
+// at most 256 MiB with their masks.
+constexpr uint64_t MaxSpriteFileBytes = uint64_t(512) << 20;
+
 // Reads the sprite file `bytes` through the program's loader, at 32 bits per
 // pixel so that every pixel comes back as its whole 0xRRGGBB. Returns false,
 // with `error` naming the file by `name`, for a wrong magic or a file that
