@@ -2,8 +2,21 @@
 // author can find and fix the spot in the editor or in the file.
 #pragma once
 
+#include "tools/tiledworld/TiledLimits.h"
+
 #include <stdexcept>
 #include <string>
+
+// Returns `name` as a message quotes it: whole when it is short, else its
+// first MaxQuotedName bytes and how long it is, so that a name of a megabyte
+// repeated in a thousand notes costs no more than a short one.
+inline std::string ShortName(const std::string& name)
+{
+    if (name.size() <= MaxQuotedName) return name;
+    size_t cut = MaxQuotedName;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    return name.substr(0, cut) + "... (" + std::to_string(name.size()) + " bytes)";
+}
 
 // Where something was written: a file, a line in it (0 when unknown) and the
 // element, described as the author sees it, e.g. `<layer name="Ground">`.

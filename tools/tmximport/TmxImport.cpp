@@ -103,7 +103,7 @@ void Summarise(const ConvertedWorld& world, ImportSummary& summary)
     summary.blockedCells = size_t(std::count_if(world.map.cells.begin(), world.map.cells.end(),
                                                 [](const CellSource& cell) { return cell.blocked != 0; }));
     summary.sprites = world.sprites.size();
-    summary.warnings = world.warnings;
+    summary.warnings = world.warnings.List();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tools/tiledworld/IsoGrid.h"
+#include "tools/tmximport/ImportNotes.h"
 #include "tools/tmximport/ImportRefusal.h"
 
 #include <cstdint>
@@ -106,8 +107,8 @@ struct TmxMap {
     int height = 0;  // rows
     int tileWidth = 0;
     int tileHeight = 0;
-    std::vector<TmxTileset> tilesets;   // by rising firstGid
-    std::vector<TmxLayer> layers;       // in drawing order, groups flattened
-    std::vector<std::string> warnings;  // what was left out
+    std::vector<TmxTileset> tilesets;  // by rising firstGid
+    std::vector<TmxLayer> layers;      // in drawing order, groups flattened
+    ImportNotes warnings;              // what was left out
     TmxProperties properties;
 };

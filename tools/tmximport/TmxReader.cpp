@@ -22,7 +22,9 @@
 // `blocked` and `floor`) is read past.
 #include "tools/tmximport/TmxReader.h"
 
+#include "tools/tmximport/ImportBudget.h"
 #include "tools/tmximport/LayerData.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/TextValues.h"
 
 #include <pugixml.hpp>
@@ -31,17 +33,24 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
 namespace {
 
+// What the files of one map's reading share: the budget its readers count
+// against, and each tileset file read, once however often it is named.
+struct Reading {
+    ImportBudget budget;
+    std::map<std::string, TmxTileset> tilesetFiles;  // by path
+};
+
 // One parsed XML file, kept with its text so that elements can be placed by
-// line.
+// line, and with the reading it belongs to.
 class XmlFile {
 public:
-    XmlFile(const std::string& text, const std::string& filePath) : path(filePath)
+    XmlFile(const std::string& text, const std::string& filePath, Reading& mapReading)
+        : path(filePath), reading(mapReading)
     {
         lineStarts.push_back(0);
         for (size_t i = 0; i < text.size(); ++i) {
@@ -65,6 +74,7 @@ public:
     }
 
     const std::string path;
+    Reading& reading;
 
 private:
     int LineOf(ptrdiff_t offset) const
@@ -75,21 +85,24 @@ private:
     }
 
     // `<layer name="Ground">`; an element without a name or id is described
-    // with the element it is in.
-    static std::string Describe(const pugi::xml_node& node)
+    // with the element it is in, up to a few levels. Every element read keeps
+    // its description, so long names are shortened.
+    static std::string Describe(const pugi::xml_node& node, int depth = 0)
     {
         std::string text = std::string("<") + node.name();
         bool named = false;
         for (const char* key : {"name", "id"}) {
             if (const pugi::xml_attribute attribute = node.attribute(key)) {
-                text += std::string(" ") + key + "=\"" + attribute.value() + "\"";
+                text += std::string(" ") + key + "=\"" + ShortName(attribute.value()) + "\"";
                 named = true;
                 break;
             }
         }
         text += ">";
         const pugi::xml_node parent = node.parent();
-        if (!named && parent && parent.type() == pugi::node_element) text += " in " + Describe(parent);
+        if (!named && parent && parent.type() == pugi::node_element) {
+            text += depth < 4 ? " in " + Describe(parent, depth + 1) : " in ...";
+        }
         return text;
     }
 
@@ -97,21 +110,16 @@ private:
     std::vector<size_t> lineStarts;
 };
 
+// Returns the text of a map, tileset or template file: a regular file of at
+// most MaxTmxFileBytes. Refuses at `namedAt` anything else.
 std::string ReadWholeFile(const std::string& path, const SourcePlace& namedAt)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::string text;
+    FileFault fault;
+    if (ReadFileWithin(path, MaxTmxFileBytes, text, fault)) return text;
     // The map itself is named by the message's place already.
     const std::string name = namedAt.file == path ? "the file" : "\"" + path + "\"";
-    if (!file) throw ImportRefusal(namedAt, "cannot open " + name);
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0 || uint64_t(size) > MaxTmxFileBytes) {
-        throw ImportRefusal(namedAt, name + " is not a readable file of at most 64 MiB");
-    }
-    file.seekg(0);
-    std::string text(static_cast<size_t>(size), '\0');
-    if (!file.read(text.data(), size)) throw ImportRefusal(namedAt, "cannot read " + name);
-    return text;
+    throw ImportRefusal(namedAt, "cannot open " + name + ": it " + fault.why);
 }
 
 // Strict attribute readers: a value that is there must be a number in range.
@@ -239,6 +247,7 @@ TmxTile ReadTile(const XmlFile& file, const pugi::xml_node& node)
         tile.image->height = int(IntAttribute(file, node, "height", 0, 0, 1 << 20));
     }
     for (const pugi::xml_node frame : node.child("animation").children("frame")) {
+        file.reading.budget.Spend(ImportLimit::AnimationFrames, 1, tile.place);
         TmxFrame entry;
         entry.tileId = uint32_t(RequiredIntAttribute(file, frame, "tileid", 0, TileIdBits));
         entry.duration = int32_t(RequiredIntAttribute(file, frame, "duration", 0, INT32_MAX));
@@ -279,6 +288,7 @@ void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, TmxTileset
         }
     }
     for (const pugi::xml_node child : node.children("tile")) {
+        file.reading.budget.Spend(ImportLimit::TilesetTiles, 1, tileset.place);
         const uint32_t id = uint32_t(RequiredIntAttribute(file, child, "id", 0, TileIdBits));
         if (!tileset.tiles.emplace(id, ReadTile(file, child)).second) {
             throw ImportRefusal(file.Place(child), "the tile id " + std::to_string(id) + " is given twice");
@@ -297,18 +307,32 @@ TmxTileset ReadTileset(const XmlFile& mapFile, const pugi::xml_node& node)
     }
     const SourcePlace namedAt = mapFile.Place(node);
     const std::string path = mapFile.Resolve(source);
-    const XmlFile file(ReadWholeFile(path, namedAt), path);
-    const pugi::xml_node root = file.Root();
-    if (std::string(root.name()) != "tileset") {
-        throw ImportRefusal(namedAt, "\"" + path + "\" is not a tileset file (.tsx)");
+    std::map<std::string, TmxTileset>& read = mapFile.reading.tilesetFiles;
+    const auto known = read.find(path);
+    if (known == read.end()) {
+        const XmlFile file(ReadWholeFile(path, namedAt), path, mapFile.reading);
+        const pugi::xml_node root = file.Root();
+        if (std::string(root.name()) != "tileset") {
+            throw ImportRefusal(namedAt, "\"" + path + "\" is not a tileset file (.tsx)");
+        }
+        ReadTilesetBody(file, root, tileset);
+        read.emplace(path, tileset);
+        return tileset;
     }
-    ReadTilesetBody(file, root, tileset);
+    // Each naming holds a copy of its own, counted before it is made.
+    uint64_t frames = 0;
+    for (const auto& entry : known->second.tiles) frames += entry.second.animation.size();
+    mapFile.reading.budget.Spend(ImportLimit::TilesetTiles, known->second.tiles.size(), namedAt);
+    mapFile.reading.budget.Spend(ImportLimit::AnimationFrames, frames, namedAt);
+    const uint32_t firstGid = tileset.firstGid;
+    tileset = known->second;
+    tileset.firstGid = firstGid;
     return tileset;
 }
 
 // What a layer takes from the group it is in, and adds of its own.
 TmxLayerLook CombineLook(const XmlFile& file, const pugi::xml_node& node, const TmxLayerLook& outer,
-                         std::vector<std::string>& warnings)
+                         ImportNotes& warnings)
 {
     TmxLayerLook look = outer;
     look.place = file.Place(node);
@@ -323,10 +347,10 @@ TmxLayerLook CombineLook(const XmlFile& file, const pugi::xml_node& node, const 
     if (const std::optional<bool> floor = BoolProperty(file, node, "floor")) look.floor = floor;
     look.properties = ReadProperties(node);
     if (node.attribute("tintcolor")) {
-        warnings.push_back(ImportRefusal::Describe(look.place, "the tint colour is ignored"));
+        warnings.Add(look.place, "the tint colour is ignored");
     }
     if (NumberAttribute(file, node, "parallaxx", 1) != 1 || NumberAttribute(file, node, "parallaxy", 1) != 1) {
-        warnings.push_back(ImportRefusal::Describe(look.place, "the parallax factor is ignored"));
+        warnings.Add(look.place, "the parallax factor is ignored");
     }
     return look;
 }
@@ -360,6 +384,7 @@ void ReadTileLayer(const XmlFile& file, const pugi::xml_node& node, TmxMap& map,
         throw ImportRefusal(file.Place(data), "layer data in chunks (infinite maps) is not supported");
     }
     const size_t count = size_t(map.width) * size_t(map.height);
+    file.reading.budget.Spend(ImportLimit::LayerCells, count, layer.look.place);
     const std::string encoding = data.attribute("encoding").value();
     if (encoding.empty()) {
         layer.gids = ReadTileElements(file, data, count);
@@ -398,7 +423,10 @@ void ReadObjectLayer(const XmlFile& file, const pugi::xml_node& node, TmxLayer& 
         throw ImportRefusal(layer.look.place, "unknown draworder \"" + order + "\"");
     }
     layer.drawnInFileOrder = order == "index";
-    for (const pugi::xml_node child : node.children("object")) layer.objects.push_back(ReadObject(file, child));
+    for (const pugi::xml_node child : node.children("object")) {
+        file.reading.budget.Spend(ImportLimit::Objects, 1, layer.look.place);
+        layer.objects.push_back(ReadObject(file, child));
+    }
 }
 
 void ReadLayers(const XmlFile& file, const pugi::xml_node& parent, const TmxLayerLook& outer, TmxMap& map, int depth)
@@ -420,7 +448,7 @@ void ReadLayers(const XmlFile& file, const pugi::xml_node& parent, const TmxLaye
             }
             map.layers.push_back(std::move(layer));
         } else if (name == "imagelayer") {
-            map.warnings.push_back(ImportRefusal::Describe(file.Place(node), "image layers are left out"));
+            map.warnings.Add(file.Place(node), "image layers are left out");
         }
     }
 }
@@ -480,7 +508,8 @@ void ReadTilesets(const XmlFile& file, const pugi::xml_node& root, TmxMap& map)
 
 TmxMap ReadTmxText(const std::string& text, const std::string& path)
 {
-    const XmlFile file(text, path);
+    Reading reading;
+    const XmlFile file(text, path, reading);
     const pugi::xml_node root = file.Root();
     if (!root) throw ImportRefusal({path, 0, ""}, "the file holds no XML element");
     TmxMap map;

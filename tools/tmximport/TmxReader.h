@@ -4,18 +4,14 @@
 // on purpose is noted in the map's `warnings`.
 #pragma once
 
+#include "tools/tiledworld/TiledLimits.h"
 #include "tools/tmximport/TmxMap.h"
 
 #include <string>
 
-// The largest map and tileset file read, and the largest map.
-constexpr size_t MaxTmxFileBytes = 64u << 20;
-constexpr int MaxMapSide = 32767;
-constexpr int64_t MaxMapCells = int64_t(1) << 24;
-constexpr int MaxTileSide = 4096;
-
 // Returns the map at `path`, with the tileset files it names. Refuses
-// (ImportRefusal) what cannot be converted.
+// (ImportRefusal) what cannot be converted, and what passes the limits of
+// TiledLimits.h (through ImportBudget) or is not a regular file.
 TmxMap ReadTmxFile(const std::string& path);
 
 // The same for a map already in memory; `path` names it in messages and

@@ -2,6 +2,8 @@
 
 #include "map/TileProjection.h"
 #include "tools/tiledworld/IsoGrid.h"
+#include "tools/tiledworld/TiledLimits.h"
+#include "tools/tmximport/ImportBudget.h"
 #include "tools/tmximport/TilesetPictures.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
@@ -13,15 +15,11 @@
 #include <numeric>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
 
-// Frames larger than this are no tile's; they would only exhaust memory.
-constexpr int64_t MaxFrameSide = 4096;
-// What a conversion may hold in frames made, in pixels, so that no map can
-// exhaust memory.
-constexpr uint64_t MaxFramePixelsMade = uint64_t(1) << 26;
 // Frames of tiles that are not animated; the program never advances them.
 constexpr int32_t StillFrameDuration = 100;
 
@@ -69,7 +67,7 @@ struct TilesetOutput {
     // By tile id, then variant number (0 for the plain look), so that a
     // listing of the sprite reads in the tileset's order.
     std::map<std::pair<uint32_t, int>, AnimationSource> animations;
-    std::map<FrameKey, FrameSource> frames;
+    std::map<FrameKey, const FrameSource*> frames;  // the first frame made of each, in `animations`
 };
 
 // A colour that none of the visible pixels has, for the frame's colour key.
@@ -90,7 +88,7 @@ public:
     explicit WorldBuilder(const TmxMap& map)
         : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height},
           scaleX(double(TileWidth) / map.tileWidth), scaleY(double(TileHeight) / map.tileHeight),
-          outputs(map.tilesets.size()), pictures(map)
+          outputs(map.tilesets.size()), pictures(map, budget)
     {
     }
 
@@ -118,15 +116,26 @@ private:
     // --- Layers ---------------------------------------------------------
 
     // Cells in the editor's drawing order, which the program's floor keeps.
+    // Every cell of a layer that shows one tile id shows it alike, so its
+    // look is made once.
     void AddTileLayer(const TmxLayer& layer, bool floor)
     {
+        if (layer.look.visible) {
+            const size_t tiles =
+                size_t(layer.gids.size() - size_t(std::count(layer.gids.begin(), layer.gids.end(), 0)));
+            budget.Spend(ImportLimit::PlacedTiles, tiles, layer.look.place);
+            if (floor) world.map.floorTiles.reserve(world.map.floorTiles.size() + tiles);
+            if (!floor) world.map.objects.reserve(world.map.objects.size() + tiles);
+        }
+        std::unordered_map<uint32_t, const std::string*> names;  // per tile id, its animation on this layer
         ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {
             const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(cell.column)];
-            if (gid != 0) AddLayerTile(layer, cell, gid, floor);
+            if (gid != 0) AddLayerTile(layer, cell, gid, floor, names);
         });
     }
 
-    void AddLayerTile(const TmxLayer& layer, EditorCell cell, uint32_t gid, bool floor)
+    void AddLayerTile(const TmxLayer& layer, EditorCell cell, uint32_t gid, bool floor,
+                      std::unordered_map<uint32_t, const std::string*>& names)
     {
         const SourcePlace& place = layer.look.place;
         auto known = resolved.find(gid);
@@ -139,11 +148,15 @@ private:
         const TmxTileset& tileset = tmx.tilesets[tile.tileset];
         if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
         if (!layer.look.visible) return;
-        EditorPoint corner = grid.TileLayerCorner();
-        corner.x += layer.look.offsetX + tileset.offsetX;
-        corner.y += layer.look.offsetY + tileset.offsetY;
-        const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
-        const std::string& name = AnimationName(tile.tileset, look, place);
+        auto named = names.find(gid);
+        if (named == names.end()) {
+            EditorPoint corner = grid.TileLayerCorner();
+            corner.x += layer.look.offsetX + tileset.offsetX;
+            corner.y += layer.look.offsetY + tileset.offsetY;
+            const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
+            named = names.emplace(gid, &AnimationName(tile.tileset, look, place)).first;
+        }
+        const std::string& name = *named->second;
         const ProgramCell at = grid.EditorToProgram(cell);
         const int16_t x = int16_t(at.x), y = int16_t(at.y);
         const int32_t spriteId = FirstTilesetSpriteId + int32_t(tile.tileset);
@@ -175,10 +188,8 @@ private:
             }
         }
         if (shapes) {
-            world.warnings.push_back(
-                ImportRefusal::Describe(layer.look.place,
-                                        std::to_string(shapes) +
-                                            " objects without a tile (shapes, points, text) are left out"));
+            world.warnings.Add(layer.look.place,
+                               std::to_string(shapes) + " objects without a tile (shapes, points, text) are left out");
         }
     }
 
@@ -214,6 +225,7 @@ private:
             Block(cell);
         }
         if (!layer.look.visible || !object.visible) return;
+        budget.Spend(ImportLimit::PlacedTiles, 1, object.place);
 
         // An object at the tile's own size draws the tile as it is.
         const bool ownSize = std::fabs(width - natural.x) < 1e-9 && std::fabs(height - natural.y) < 1e-9;
@@ -303,10 +315,10 @@ private:
     static int64_t ScaledSide(double side, double scale, const SourcePlace& place)
     {
         const int64_t scaled = std::max<int64_t>(1, std::llround(side * scale));
-        if (scaled > MaxFrameSide) {
+        if (scaled > MaxTileSide) {
             throw ImportRefusal(place, "the tile would be " + std::to_string(scaled) +
                                            " pixels across at the program's scale (at most " +
-                                           std::to_string(MaxFrameSide) + ")");
+                                           std::to_string(MaxTileSide) + ")");
         }
         return scaled;
     }
@@ -373,9 +385,13 @@ private:
         AnimationSource animation;
         animation.name = name;
         const std::vector<TmxFrame> frames = Frames(index, look.tileId);
+        // Room for all, so that the frames cached as made stay where they are.
+        animation.frames.reserve(frames.size());
         for (size_t f = 0; f < frames.size(); ++f) {
             const auto shift = look.frameShifts.empty() ? std::pair<int64_t, int64_t>{0, 0} : look.frameShifts[f];
-            animation.frames.push_back(AnchoredFrame(index, look, frames[f], shift, place));
+            FrameKey key;
+            animation.frames.push_back(AnchoredFrame(index, look, frames[f], shift, place, key));
+            outputs[index].frames.emplace(key, &animation.frames.back());
         }
         output.animations.emplace(std::make_pair(look.tileId, variant), std::move(animation));
         return output.animationNames.emplace(look, name).first->second;
@@ -390,14 +406,9 @@ private:
     }
 
     FrameSource AnchoredFrame(size_t index, const Look& look, const TmxFrame& frame, std::pair<int64_t, int64_t> shift,
-                              const SourcePlace& place)
+                              const SourcePlace& place, FrameKey& key)
     {
-        FrameSource result = Pixels(index, look, frame.tileId, FramePlace(index, look.tileId, place));
-        framePixelsMade += uint64_t(result.width) * result.height;
-        if (framePixelsMade > MaxFramePixelsMade) {
-            throw ImportRefusal(place,
-                                "the sprites would hold more than " + std::to_string(MaxFramePixelsMade) + " pixels");
-        }
+        FrameSource result = Pixels(index, look, frame.tileId, FramePlace(index, look.tileId, place), key);
         result.duration = frame.duration;
         const int64_t anchorX = -(look.cornerX + shift.first);
         const int64_t anchorY = int64_t(result.height) - (look.cornerY + shift.second);
@@ -412,16 +423,19 @@ private:
     // A frame's pixels for a look: scaled, turned and faded, with a colour
     // key that none of its visible pixels has. The editor draws every frame
     // of an animation at the size of the look's own tile, stretched if the
-    // frame's picture has another.
-    FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place)
+    // frame's picture has another. `key` is set to what the pixels depend on:
+    // a frame made before with the same key gives them.
+    FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place, FrameKey& key)
     {
         const EditorPoint natural = NaturalSize(index, look.tileId, place);
         const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
         const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
         const bool onGrid = DrawnOnTheGrid(index, look);
-        const FrameKey key{tileId, look.flipH, look.flipV, width, height, look.opacity, onGrid};
+        budget.Spend(ImportLimit::Frames, 1, place);
+        budget.Spend(ImportLimit::FramePixels, uint64_t(width) * uint64_t(height), place);
+        key = FrameKey{tileId, look.flipH, look.flipV, width, height, look.opacity, onGrid};
         TilesetOutput& output = outputs[index];
-        if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
+        if (const auto known = output.frames.find(key); known != output.frames.end()) return *known->second;
         const RgbaImage& picture = pictures.Picture(index, tileId, place);
         RgbaImage image = ResamplePicture(picture, uint32_t(width), uint32_t(height));
         FlipPicture(image, look.flipH, look.flipV);
@@ -438,8 +452,7 @@ private:
         FrameSettings settings;
         settings.colorKey = UnusedColour(image);
         std::vector<std::string> notes;  // none: the key colour is unused
-        FrameSource frame = MakeFrame(image, 0, 0, image.width, image.height, settings, 1, notes);
-        return output.frames.emplace(key, std::move(frame)).first->second;
+        return MakeFrame(image, 0, 0, image.width, image.height, settings, 1, notes);
     }
 
     // Whether the look draws its tile at the size a tile layer draws it, the
@@ -484,8 +497,8 @@ private:
     const double scaleY;
     std::vector<TilesetOutput> outputs;
     std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
+    ImportBudget budget;
     TilesetPictures pictures;
-    uint64_t framePixelsMade = 0;
     ConvertedWorld world;
 };
 

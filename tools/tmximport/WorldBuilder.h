@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sprite/SpriteListFile.h"
+#include "tools/tmximport/ImportNotes.h"
 #include "tools/tmximport/TmxMap.h"
 #include "tools/worldfiles/MapSource.h"
 #include "tools/worldfiles/SpriteSource.h"
@@ -26,7 +27,7 @@ struct ConvertedWorld {
     MapSource map;
     std::vector<SpriteListing> spriteList;
     std::vector<SpriteFile> sprites;
-    std::vector<std::string> warnings;
+    ImportNotes warnings;
     // A world exported from the program's files comes back as they were.
     std::optional<std::string> spriteListText;
     std::optional<std::vector<uint8_t>> mapBytes;
@@ -34,5 +35,5 @@ struct ConvertedWorld {
 
 // Refuses (ImportRefusal) what cannot be drawn: unknown tile ids, unreadable
 // or too large pictures, tiles turned diagonally, things placed beyond the
-// program's coordinate range.
+// program's coordinate range, and worlds beyond the limits of TiledLimits.h.
 ConvertedWorld BuildWorld(const TmxMap& map);

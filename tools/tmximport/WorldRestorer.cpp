@@ -7,6 +7,7 @@
 #include "tools/tiledworld/CellsProperty.h"
 #include "tools/tiledworld/IsoGrid.h"
 #include "tools/tiledworld/WorldProperties.h"
+#include "tools/tmximport/ImportBudget.h"
 #include "tools/worldfiles/MapFileCodec.h"
 #include "tools/worldfiles/PngImage.h"
 #include "tools/worldfiles/SpriteWriter.h"
@@ -216,6 +217,7 @@ private:
     // the sprite's format.
     FrameSource RestoreFrame(const TmxTile& tile, const Properties& own)
     {
+        budget.Spend(ImportLimit::Frames, 1, tile.place);
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
         const std::string key = own.Raw(worldprop::Key, "#FF00FF");
@@ -246,9 +248,14 @@ private:
             return frame;
         }
         if (!tile.image) throw ImportRefusal(tile.place, "the frame's tile has no picture");
+        // Each frame's picture is its own, read for it alone and counted
+        // before it is decoded: pictures named by many frames count each time.
         RgbaImage image;
         std::string error;
-        if (!LoadPng(tile.image->path, image, error)) throw ImportRefusal(tile.image->place, error);
+        const auto counted = [&](uint32_t width, uint32_t height) {
+            budget.Spend(ImportLimit::FramePixels, uint64_t(width) * height, tile.place);
+        };
+        if (!LoadPng(tile.image->path, image, error, counted)) throw ImportRefusal(tile.image->place, error);
         if (image.width > UINT16_MAX || image.height > UINT16_MAX) {
             throw ImportRefusal(tile.image->place, "the frame's picture is larger than a frame can be");
         }
@@ -275,8 +282,9 @@ private:
         switch (ApplyDifference(difference, canonical, bytes)) {
         case PatchResult::Applied: break;
         case PatchResult::Stale:
-            world.warnings.push_back(ImportRefusal::Describe(
-                place, file + " was changed in the editor: the bytes that the program ignores are not kept"));
+            world.warnings.Add(place,
+                               ShortName(file) +
+                                   " was changed in the editor: the bytes that the program ignores are not kept");
             break;
         case PatchResult::Broken: throw ImportRefusal(place, "the bytes kept for " + file + " are damaged");
         }
@@ -338,6 +346,7 @@ private:
             const Named& named = Resolve(gid, layer.look.place);
             const ProgramCell at = grid.EditorToProgram(cell);
             const int16_t x = int16_t(at.x), y = int16_t(at.y);
+            budget.Spend(ImportLimit::PlacedTiles, 1, layer.look.place);
             if (!floor) {
                 world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
                 return;
@@ -378,6 +387,7 @@ private:
         FloorOrderKey previous;
         for (const TmxObject& object : layer.objects) {
             if (object.gid == 0) continue;
+            budget.Spend(ImportLimit::PlacedTiles, 1, object.place);
             const Named& named = Resolve(object.gid, object.place);
             const Properties own(object.properties, object.place);
             const TmxTileset& tileset = TilesetOf(object.gid);
@@ -432,6 +442,7 @@ private:
     std::vector<FloorEntry> floorEntries;
     int64_t highestIndex = -1;
     uint64_t addedTiles = 0;
+    ImportBudget budget;
     ConvertedWorld world;
 };
 
