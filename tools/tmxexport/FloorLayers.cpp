@@ -25,8 +25,9 @@ int64_t FirstAbove(const std::vector<uint32_t>& layers, int64_t bound)
 
 class FloorLayering {
 public:
-    FloorLayering(const std::vector<FloorPiece>& floor, size_t cellCount)
-        : pieces(floor), visited(floor.size(), 0), highestAt(cellCount, -1)
+    FloorLayering(const std::vector<FloorPiece>& floor, size_t cellCount, size_t maxTileLayers)
+        : pieces(floor), mostTileLayers(maxTileLayers), visited(floor.size(), 0), highestAt(cellCount, -1),
+          firstAt(cellCount, -1)
     {
     }
 
@@ -56,25 +57,37 @@ private:
         }
     }
 
+    // A bucket keeps its pieces by rising layer.
     void Index(size_t j)
     {
-        ForEachBucket(pieces[j], [&](uint64_t key) { buckets[key].push_back(uint32_t(j)); });
+        const uint32_t layer = layout.layerOf[j];
+        ForEachBucket(pieces[j], [&](uint64_t key) {
+            std::vector<uint32_t>& bucket = buckets[key];
+            const auto above = std::upper_bound(bucket.begin(), bucket.end(), layer,
+                                                [&](uint32_t value, uint32_t i) { return value < layout.layerOf[i]; });
+            bucket.insert(above, uint32_t(j));
+        });
     }
 
     // Only the highest layer among the covered pieces matters, and within it
-    // only pieces the editor would draw later, so most candidates are passed
-    // over without a look at their pixels.
+    // only pieces the editor would draw later, so each bucket is looked
+    // through from its highest layer down, and most candidates are passed
+    // over without a look at their pixels: pieces stacked on one cell cost
+    // one look each, not one for every piece below.
     void FindCovered(size_t j, int64_t& lowest, bool& drawnBefore)
     {
         const FloorPiece& piece = pieces[j];
         ForEachBucket(piece, [&](uint64_t key) {
             const auto bucket = buckets.find(key);
             if (bucket == buckets.end()) return;
-            for (const uint32_t i : bucket->second) {
+            for (auto entry = bucket->second.rbegin(); entry != bucket->second.rend(); ++entry) {
+                const uint32_t i = *entry;
                 const int64_t layer = layout.layerOf[i];
-                if (layer < lowest) continue;
-                const bool later = layout.layers[size_t(layer)].tiles && pieces[i].editorOrder > piece.editorOrder;
-                if (layer == lowest && (drawnBefore || !later)) continue;
+                if (layer < lowest) break;
+                const bool tileLayer = layout.layers[size_t(layer)].tiles;
+                if (layer == lowest && (drawnBefore || !tileLayer)) break;
+                const bool later = tileLayer && pieces[i].editorOrder > piece.editorOrder;
+                if (layer == lowest && !later) continue;
                 // A piece touching several buckets is looked at once.
                 if (visited[i] == j + 1) continue;
                 visited[i] = uint32_t(j + 1);
@@ -87,7 +100,8 @@ private:
 
     bool Free(uint32_t layer, size_t cell) const
     {
-        return int64_t(layer) > highestAt[cell] || occupied.count(uint64_t(layer) << 32 | cell) == 0;
+        return int64_t(layer) > highestAt[cell] ||
+               (int64_t(layer) != firstAt[cell] && occupied.count(uint64_t(layer) << 32 | cell) == 0);
     }
 
     uint32_t TileLayerFor(const FloorPiece& piece, int64_t lowest, bool drawnBefore)
@@ -98,11 +112,17 @@ private:
             layer = FirstAbove(candidates, std::max(lowest, highestAt[piece.cell]));
         }
         if (layer < 0) {
+            if (tileLayerCount == mostTileLayers) return ObjectLayerFor(lowest);
+            ++tileLayerCount;
             layer = int64_t(layout.layers.size());
             layout.layers.push_back({true, piece.z});
             candidates.push_back(uint32_t(layer));
         }
-        occupied.insert(uint64_t(layer) << 32 | piece.cell);
+        if (firstAt[piece.cell] < 0) {
+            firstAt[piece.cell] = int32_t(layer);
+        } else {
+            occupied.insert(uint64_t(layer) << 32 | piece.cell);
+        }
         highestAt[piece.cell] = std::max(highestAt[piece.cell], layer);
         return uint32_t(layer);
     }
@@ -120,13 +140,18 @@ private:
     }
 
     const std::vector<FloorPiece>& pieces;
+    const size_t mostTileLayers;
+    size_t tileLayerCount = 0;
     FloorLayout layout;
     std::unordered_map<uint64_t, std::vector<uint32_t>> buckets;
     std::vector<uint32_t> visited;  // per piece: 1 + the piece whose look-up last looked at it
     std::unordered_map<int16_t, std::vector<uint32_t>> tileLayers;  // by z, rising
     std::vector<uint32_t> objectLayers;                             // rising
     std::vector<int64_t> highestAt;                                 // per cell: the highest tile layer holding it
-    std::unordered_set<uint64_t> occupied;                          // layer << 32 | cell
+    // The tile layers holding each cell: the first one by cell, the others
+    // (few: cells rarely hold two floor tiles) as layer << 32 | cell.
+    std::vector<int32_t> firstAt;
+    std::unordered_set<uint64_t> occupied;
 };
 
 }  // namespace
@@ -175,7 +200,7 @@ bool PiecesOverlap(const FloorPiece& a, const FloorPiece& b)
     return false;
 }
 
-FloorLayout LayOutFloor(const std::vector<FloorPiece>& pieces, size_t cellCount)
+FloorLayout LayOutFloor(const std::vector<FloorPiece>& pieces, size_t cellCount, size_t maxTileLayers)
 {
-    return FloorLayering(pieces, cellCount).Run();
+    return FloorLayering(pieces, cellCount, maxTileLayers).Run();
 }

@@ -9,6 +9,7 @@
 
 #include "tools/worldfiles/PngImage.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -51,5 +52,7 @@ bool PiecesOverlap(const FloorPiece& a, const FloorPiece& b);
 
 // Shares out the pieces, given in the program's drawing order, among layers
 // that the editor draws to the same picture. `cellCount` bounds the pieces'
-// cells. Never fails: at worst every piece gets a layer of its own.
-FloorLayout LayOutFloor(const std::vector<FloorPiece>& pieces, size_t cellCount);
+// cells; at most `maxTileLayers` tile layers are made, pieces beyond them
+// going into object layers. Never fails: at worst every piece gets a layer
+// of its own.
+FloorLayout LayOutFloor(const std::vector<FloorPiece>& pieces, size_t cellCount, size_t maxTileLayers = SIZE_MAX);
