@@ -2,11 +2,18 @@
 
 #include "map/TileProjection.h"
 #include "tools/tiledworld/IsoGrid.h"
+#include "tools/tiledworld/TiledLimits.h"
 #include "tools/tiledworld/WorldProperties.h"
 
 #include <algorithm>
 
 namespace {
+
+// The cells of all the export's tile layers together, the blocked layer's
+// among them: half of what tmximport reads, so that the layers' text (two
+// bytes or more a cell) leaves room in MaxTmxFileBytes. Floor tiles that
+// would need more tile layers go into object layers, which cost by the tile.
+constexpr uint64_t MaxExportLayerCells = MaxLayerCells / 2;
 
 class LayerBuilder {
 public:
@@ -29,6 +36,8 @@ private:
     {
         return tiles.tilesets[placed.tileset].tiles[placed.tile];
     }
+
+    uint32_t Gid(const PlacedTile& placed) const { return tiles.tilesets[placed.tileset].firstGid + placed.tile; }
 
     // The floor's pieces, in the program's order, shared out among layers.
     // A tile layer's tiles carry their place in the floor's order as runs of
@@ -55,14 +64,16 @@ private:
                 piece.z = tile.z;
             }
         }
-        const FloorLayout layout = LayOutFloor(pieces, size_t(map.width) * size_t(map.height));
+        const uint64_t cells = std::max<uint64_t>(1, uint64_t(map.width) * map.height);
+        const size_t tileLayers = size_t(std::max<uint64_t>(MaxExportLayerCells / cells, 1) - 1);  // and the blocked
+        const FloorLayout layout = LayOutFloor(pieces, size_t(map.width) * size_t(map.height), tileLayers);
         const size_t first = layers.size();
         for (const FloorLayer& floor : layout.layers) NewFloorLayer(floor.tiles, floor.z);
         std::vector<std::vector<std::pair<int64_t, size_t>>> order(layout.layers.size());
         for (size_t i = 0; i < pieces.size(); ++i) {
             ExportLayer& layer = layers[first + layout.layerOf[i]];
             if (layer.tiles) {
-                layer.cells[pieces[i].cell] = tiles.floorTiles[i];
+                layer.cells[pieces[i].cell] = Gid(tiles.floorTiles[i]);
                 order[layout.layerOf[i]].push_back({pieces[i].editorOrder, i});
                 continue;
             }
@@ -120,7 +131,7 @@ private:
             for (int x = 0; x < map.width; ++x) {
                 if (!map.Cell(x, y).blocked) continue;
                 const EditorCell cell = grid.ProgramToEditor({x, y});
-                blocked.cells[size_t(cell.row * map.width + cell.column)] = tiles.blockedMarker;
+                blocked.cells[size_t(cell.row * map.width + cell.column)] = Gid(tiles.blockedMarker);
             }
         }
     }
@@ -131,7 +142,7 @@ private:
         ExportLayer& layer = layers.back();
         layer.name = name;
         layer.tiles = tileLayer;
-        if (tileLayer) layer.cells.assign(size_t(world.map.width) * size_t(world.map.height), std::nullopt);
+        if (tileLayer) layer.cells.assign(size_t(world.map.width) * size_t(world.map.height), 0);
         return layer;
     }
 

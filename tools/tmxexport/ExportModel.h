@@ -68,7 +68,7 @@ struct ExportLayer {
     bool tiles = false;  // a tile layer; else an object layer
     bool hidden = false;
     std::vector<Property> properties;
-    std::vector<std::optional<PlacedTile>> cells;  // tile layers: width x height, row 0 first
+    std::vector<uint32_t> cells;  // tile layers: width x height global tile ids, row 0 first; 0: none
     std::vector<ExportObject> objects;
 };
 

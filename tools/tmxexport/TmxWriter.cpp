@@ -1,12 +1,15 @@
 #include "tools/tmxexport/TmxWriter.h"
 
 #include "map/TileProjection.h"
+#include "tools/tiledworld/TiledLimits.h"
+#include "tools/worldfiles/Files.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -28,9 +31,20 @@ pugi::xml_node NewDocument(pugi::xml_document& document, const char* root)
     return node;
 }
 
-void Save(const pugi::xml_document& document, const std::filesystem::path& file)
+// Writes the document, which tmximport must be able to read back.
+void Save(const pugi::xml_document& document, const std::filesystem::path& file, const std::string& name)
 {
-    if (!document.save_file(file.c_str(), "  ")) throw std::runtime_error("cannot write " + file.string());
+    std::ostringstream text;
+    document.save(text, "  ");
+    const std::string bytes = text.str();
+    if (bytes.size() > MaxTmxFileBytes) {
+        throw std::runtime_error(name + " would take " + std::to_string(bytes.size()) + " bytes; tmximport reads " +
+                                 "map and tileset files of at most " + SizeText(MaxTmxFileBytes) +
+                                 ", so the world cannot be carried through a Tiled map");
+    }
+    if (!WriteFileBytes(file.string(), std::vector<uint8_t>(bytes.begin(), bytes.end()))) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
 }
 
 void AddProperties(pugi::xml_node node, const std::vector<Property>& properties)
@@ -62,7 +76,8 @@ class TmxWriter {
 public:
     explicit TmxWriter(const ExportMap& exported) : map(exported) {}
 
-    size_t Write(const std::filesystem::path& mapFile, const std::string& tilesetFolder)
+    size_t Write(const std::filesystem::path& mapFile, const std::string& tilesetFolder,
+                 const std::filesystem::path& tilesetPath)
     {
         pugi::xml_document document;
         pugi::xml_node root = NewDocument(document, "map");
@@ -85,11 +100,11 @@ public:
             reference.append_attribute("firstgid") = tileset.firstGid;
             const std::string file = tilesetFolder + "/" + tileset.stem + ".tsx";
             reference.append_attribute("source") = file.c_str();
-            WriteTileset(tileset, mapFile.parent_path() / file);
+            WriteTileset(tileset, tilesetPath / (tileset.stem + ".tsx"), file);
             ++written;
         }
         for (size_t l = 0; l < map.layers.size(); ++l) WriteLayer(root, map.layers[l], int(l) + 1);
-        Save(document, mapFile);
+        Save(document, mapFile, "the map");
         return written;
     }
 
@@ -113,7 +128,7 @@ private:
             std::string csv = "\n";
             csv.reserve(layer.cells.size() * 4);
             for (size_t i = 0; i < layer.cells.size(); ++i) {
-                csv += std::to_string(layer.cells[i] ? Gid(*layer.cells[i]) : 0);
+                csv += std::to_string(layer.cells[i]);
                 csv += i + 1 == layer.cells.size() ? "\n" : ((i + 1) % size_t(map.width) == 0 ? ",\n" : ",");
             }
             pugi::xml_node data = node.append_child("data");
@@ -134,7 +149,7 @@ private:
         }
     }
 
-    static void WriteTileset(const ExportTileset& tileset, const std::filesystem::path& file)
+    static void WriteTileset(const ExportTileset& tileset, const std::filesystem::path& file, const std::string& name)
     {
         pugi::xml_document document;
         pugi::xml_node node = NewDocument(document, "tileset");
@@ -177,7 +192,7 @@ private:
                 }
             }
         }
-        Save(document, file);
+        Save(document, file, "the tileset " + name);
     }
 
     const ExportMap& map;
@@ -186,7 +201,8 @@ private:
 
 }  // namespace
 
-size_t WriteTmx(const ExportMap& map, const std::string& mapPath, const std::string& tilesetFolder)
+size_t WriteTmx(const ExportMap& map, const std::string& mapPath, const std::string& tilesetFolder,
+                const std::string& tilesetPath)
 {
-    return TmxWriter(map).Write(mapPath, tilesetFolder);
+    return TmxWriter(map).Write(mapPath, tilesetFolder, tilesetPath);
 }

@@ -8,7 +8,9 @@
 #include <string>
 
 // Writes `map` as the map file at `mapPath` and its tilesets into the folder
-// `tilesetFolder`, named relative to the map's folder. Returns how many
-// tileset files were written; throws std::runtime_error naming the file that
-// cannot be written.
-size_t WriteTmx(const ExportMap& map, const std::string& mapPath, const std::string& tilesetFolder);
+// at `tilesetPath`, which the map names `tilesetFolder` (relative to the
+// map's folder). Returns how many tileset files were written; throws
+// std::runtime_error naming the file that cannot be written, or that would be
+// larger than tmximport reads (MaxTmxFileBytes).
+size_t WriteTmx(const ExportMap& map, const std::string& mapPath, const std::string& tilesetFolder,
+                const std::string& tilesetPath);
