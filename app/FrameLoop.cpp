@@ -1,7 +1,7 @@
 #include "app/FrameLoop.h"
 
 #include "app/ProcessObjects.h"
-#include "app/SceneSteps.h"
+#include "world/SceneSteps.h"
 #include "app/StartUp.h"
 #include "sprite/FrameTick.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
-#include "app/SceneSteps.h"
+#include "world/SceneSteps.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"

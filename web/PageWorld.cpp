@@ -1,6 +1,6 @@
 #include "web/PageWorld.h"
 
-#include "app/SceneSteps.h"
+#include "world/SceneSteps.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameTick.h"
 

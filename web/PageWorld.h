@@ -6,7 +6,7 @@
 // surface in memory; the page presents it and writes the frame rate over it.
 #pragma once
 
-#include "app/FrameRateCounter.h"
+#include "world/FrameRateCounter.h"
 #include "blitter/Pixmix.h"
 #include "map/TileMap.h"
 #include "map/Walker.h"

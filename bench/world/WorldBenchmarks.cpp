@@ -4,7 +4,7 @@
 // same frame's blits alone (the clear, then every Blt of the frame with the
 // geometry done beforehand: the blitter's share of the frame), and one memcpy
 // of a 640 x 480 x 32 frame, the bandwidth anchor. Items are frame pixels.
-#include "app/SceneSteps.h"
+#include "world/SceneSteps.h"
 #include "bench/BenchSupport.h"
 #include "map/TileMap.h"
 #include "map/TileProjection.h"

@@ -1,4 +1,4 @@
-#include "app/SceneSteps.h"
+#include "world/SceneSteps.h"
 
 #include "map/MapFile.h"
 #include "sprite/SpriteListFile.h"
