@@ -1,11 +1,9 @@
 #include "app/FrameLoop.h"
 
 #include "app/ProcessObjects.h"
-#include "world/SceneSteps.h"
 #include "app/StartUp.h"
-#include "sprite/FrameTick.h"
-
-#include <cstdio>
+#include "world/FrameLayout.h"
+#include "world/WorldPass.h"
 
 #if defined(CLIENT_LOOPBENCH)
 #include "app/LoopBench.h"
@@ -15,14 +13,6 @@ namespace {
 
 constexpr COLORREF Black = 0;
 constexpr COLORREF Red = 255;
-constexpr int32_t RateX = 50;
-constexpr int32_t RateY = 50;
-
-// Held as the keyboard stands when this pass's messages have been taken.
-bool KeyHeldNow(const void*, uint8_t virtualKey)
-{
-    return GetKeyState(virtualKey) < 0;
-}
 
 // Takes and dispatches at most one waiting message. Returns false once
 // WM_QUIT has arrived, with its code in `exitCode`.
@@ -39,20 +29,24 @@ bool TakeMessage(int& exitCode)
     return true;
 }
 
-// Clears the draw surface, draws the scene and the frame rate into it, and
-// presents it.
-void DrawFrame()
-{
-    GraphicsDevice& device = *MainDevice;
-    device.ColorFill(device.drawTarget, Black);
-    SurfaceBuffer surface;
-    // Without a description of the surface there is nowhere to draw the map.
-    if (device.GetSurfaceBuffer(device.drawTarget, &surface, nullptr) == 0) DrawScene(Map, surface);
-    char text[256];
-    std::snprintf(text, sizeof text, "%.2f", FrameRate.rate);
-    device.DrawText(device.drawTarget, RateX, RateY, Red, text);
-    device.Flip();
-}
+// The program's share of a pass: the keyboard as the messages taken so far
+// left it, GetTickCount, and the device's draw surface, presented by Flip.
+class DevicePass final : public PassPlatform {
+public:
+    explicit DevicePass(GraphicsDevice& passDevice) : device(passDevice) {}
+    bool KeyHeld(uint8_t virtualKey) const override { return GetKeyState(virtualKey) < 0; }
+    uint32_t Tick() override { return GetTickCount(); }
+    bool ClearFrame(SurfaceBuffer& frame) override
+    {
+        device.ColorFill(device.drawTarget, Black);
+        return device.GetSurfaceBuffer(device.drawTarget, &frame, nullptr) == 0;
+    }
+    void WriteRate(const char* text) override { device.DrawText(device.drawTarget, RateTextX, RateTextY, Red, text); }
+    void Present() override { device.Flip(); }
+
+private:
+    GraphicsDevice& device;
+};
 
 }  // namespace
 
@@ -61,13 +55,10 @@ int RunFrameLoop()
 #if defined(CLIENT_LOOPBENCH)
     LoopBench bench(GetTickCount());
 #endif
+    DevicePass platform(*MainDevice);
     int exitCode = 0;
     while (TakeMessage(exitCode)) {
-        PollKeys(KeyHeldNow, nullptr, Walker1, Walker2);
-        FrameTick = GetTickCount();
-        UpdateWalkers(Walker1, Walker2);
-        FrameRate.CountFrame(GetTickCount());
-        DrawFrame();
+        RunPass(platform, FrameRate, Map, Walker1, Walker2);
         Sleep(1);
 #if defined(CLIENT_LOOPBENCH)
         if (bench.CountPass(GetTickCount())) return 0;

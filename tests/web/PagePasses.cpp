@@ -9,6 +9,7 @@
 // Exit code 0 when the script ran to its end; 1, with the reason, otherwise.
 #include "tools/maptool/PngFile.h"
 #include "web/PageWorld.h"
+#include "world/FrameLayout.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -69,7 +70,7 @@ int main(int argc, char** argv)
             std::string picture;
             if (!(words >> picture)) return Fail(where + "shot needs a file name");
             const std::filesystem::path path = scriptFolder / picture;
-            if (!WritePng(path.string(), PageFrameWidth, PageFrameHeight, world.Frame())) {
+            if (!WritePng(path.string(), FrameWidth, FrameHeight, world.Frame())) {
                 return Fail("cannot write " + path.string());
             }
         } else {

@@ -8,6 +8,7 @@
 #include "tools/maptool/PngFile.h"
 #include "tools/maptool/WorldRender.h"
 #include "tools/spritetool/SpriteWriter.h"
+#include "world/FrameLayout.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -94,7 +95,7 @@ int Render(const std::vector<std::string>& args)
     std::vector<uint32_t> pixels;
     std::string error;
     if (!RenderWorld(args[0], view, pixels, error)) return Fail(args[0] + ": " + error);
-    if (!WritePng(picture, RenderWidth, RenderHeight, pixels)) return Fail("cannot write " + picture);
+    if (!WritePng(picture, FrameWidth, FrameHeight, pixels)) return Fail("cannot write " + picture);
     return 0;
 }
 
