@@ -81,8 +81,7 @@ wrong-magic|broken-map)
     box="$(wait_for_window Error)" || exit 1
     # Asked of Wine's stacking, which follows Windows' rules: a screenshot
     # would show the box either way, as the X server puts a new window on top.
-    seen="$("$(wine_loader "$arch")" "$bin/client-window.exe" top Error 2>/dev/null)" ||
-        fail "the box is not on top: $(echo "$seen" | tr -d '\r')"
+    seen="$(client_window top Error)" || fail "the box is not on top: $seen"
     press "$box" Return
     expect_exit -1
     ;;
