@@ -9,6 +9,7 @@ constexpr const char* WindowName = "Client";
 }  // namespace
 
 HWND MainWindow = nullptr;
+bool MainWindowActive = true;
 
 HWND CreateMainWindow(HINSTANCE instance)
 {
@@ -43,6 +44,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // Other keys reach the walkers only through polling.
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATEAPP: MainWindowActive = wParam != FALSE; break;
+    default: break;
     }
+    return DefWindowProcA(window, message, wParam, lParam);
 }

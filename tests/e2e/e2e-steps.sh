@@ -86,6 +86,33 @@ client_window() {
     return $status
 }
 
+# start_notepad: Wine's Notepad in the program's prefix, which takes the focus
+# from the program as another program would; prints its window's id.
+start_notepad() {
+    "$(wine_loader "$arch")" notepad >/dev/null 2>&1 &
+    local window
+    window="$(wine_window_wait '.* - Notepad' "$deadline")" || fail "no Notepad: $window"
+    echo "$window"
+}
+
+# program_pid: the process of the program that wine_program_start started (a
+# Wine process of this prefix whose command line names the program).
+program_pid() {
+    local pid
+    for pid in $(pgrep -f '\.exe'); do
+        [ "$pid" = "$WINE_PROGRAM_PID" ] && continue
+        tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+        tr '\0' ' ' 2>/dev/null < "/proc/$pid/cmdline" | grep -q "$1" && { echo "$pid"; return 0; }
+    done
+    return 1
+}
+
+# cpu_ticks <pid>: the processor time the process has used, user and system,
+# in clock ticks (getconf CLK_TCK a second).
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
 # The walker world, in `work`: a 12 x 12 grey floor with one cyan cell at
 # (6, 0), and the walker sprite (id 2): an 8 x 12 yellow block standing on its
 # cell's point, whose five walk frames carry it one fifth of a cell step

@@ -2,6 +2,8 @@
    of the same Wine prefix.
      client-window rect         prints "left top right bottom style" of the window
      client-window close        posts WM_CLOSE to it, as a window manager would
+     client-window front        restores it and brings it in front, as a click on
+                                its taskbar button would
      client-window top <title>  whether the top-level window of that title is the
                                 one seen at its own centre, above every other
    Exits with 1 when there is no such window, or (top) when another window
@@ -36,12 +38,16 @@ int main(int argc, char** argv)
     RECT rect;
     if (argc == 3 && strcmp(argv[1], "top") == 0) return SeenOnTop(argv[2]);
     if (argc != 2) {
-        fprintf(stderr, "usage: client-window rect|close|top <title>\n");
+        fprintf(stderr, "usage: client-window rect|close|front|top <title>\n");
         return 2;
     }
     window = FindWindowA("Client", "Client");
     if (!window) return 1;
     if (strcmp(argv[1], "close") == 0) return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (strcmp(argv[1], "front") == 0) {
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        return SetForegroundWindow(window) ? 0 : 1;
+    }
     GetWindowRect(window, &rect);
     printf("%ld %ld %ld %ld 0x%08lx\n", (long)rect.left, (long)rect.top, (long)rect.right, (long)rect.bottom,
            (unsigned long)GetWindowLongA(window, GWL_STYLE));
