@@ -1,5 +1,6 @@
 #include "app/FrameLoop.h"
 
+#include "app/Keyboard.h"
 #include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
 #include "app/StartUp.h"
@@ -58,11 +59,12 @@ void WaitForMessages()
 }
 
 // The program's share of a pass: the keyboard as the messages taken so far
-// left it, GetTickCount, and the device's draw surface, presented by Flip.
+// left it (app/Keyboard.h), GetTickCount, and the device's draw surface,
+// presented by Flip.
 class DevicePass final : public PassPlatform {
 public:
     explicit DevicePass(GraphicsDevice& passDevice) : device(passDevice) {}
-    bool KeyHeld(uint8_t virtualKey) const override { return GetKeyState(virtualKey) < 0; }
+    bool KeyHeld(uint8_t virtualKey) const override { return WalkerKeyHeld(virtualKey); }
     uint32_t Tick() override { return GetTickCount(); }
     bool ClearFrame(SurfaceBuffer& frame) override
     {

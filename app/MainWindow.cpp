@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/Keyboard.h"
 #include "app/WindowGeometry.h"
 
 #include <cstdlib>
@@ -45,6 +46,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_ACTIVATEAPP: MainWindowActive = wParam != FALSE; break;
+    case WM_SETFOCUS: KeyboardFocusGained(); break;
+    case WM_KILLFOCUS: KeyboardFocusLost(); break;
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -20,6 +20,6 @@ extern bool MainWindowActive;
 HWND CreateMainWindow(HINSTANCE instance);
 
 // Escape closes the window, and closing it ends the frame loop; the program
-// notes activation, and passes that message and every other on to the default
-// procedure.
+// notes activation and the keyboard focus, and passes those messages and every
+// other on to the default procedure.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

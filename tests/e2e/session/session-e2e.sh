@@ -11,6 +11,8 @@
 #                    has written no "ErrLog.txt", and Escape ends it with 0
 #   key-flood        full-screen: 400 quick presses of D, then Escape, which
 #                    ends the program within a few seconds
+#   background-keys  windowed, on the walker world: Right held while Notepad
+#                    has the focus leaves the picture as it was
 #
 # The program's exit code is the one wine-launcher.exe prints.
 set -u
@@ -22,6 +24,7 @@ arch="${2:?}"
 bin="$(cd "${3:?}" && pwd)"
 tools="$(cd "${4:?}" && pwd)"
 maptool="$tools/tools/maptool/maptool"
+spritetool="$tools/tools/spritetool/spritetool"
 make_sprites="$tools/tests/e2e/map/make-world-sprites"
 
 # A program start under the 32-bit Wine (qemu) takes far longer, and so does
@@ -110,6 +113,27 @@ key-flood)
     [ "$took" -le $((flood_bound * 1000)) ] ||
         fail "Escape after the flood took $took ms to end the program (at most $flood_bound s)"
     result="Escape after 400 presses ended the program in $took ms"
+    ;;
+background-keys)
+    make_walker_world
+    start_program 1600x1000x24 "$windowed_exe"
+    window="$(wait_for_window Client)" || exit 1
+    read -r left top right bottom style <<<"$(client_window rect)"
+    crop="$((right - left))x$((bottom - top))+$left+$top"
+    shoot start "$crop"
+    notepad="$(start_notepad)"
+    # Beside the program's window, so that both show whole.
+    xdotool windowsize --sync "$notepad" 400 250 windowmove --sync "$notepad" 0 0
+    xdotool windowfocus --sync "$notepad"
+    xdotool keydown Right
+    sleep 1.2
+    xdotool keyup Right
+    shoot held "$crop"
+    differ="$(compare -metric AE "$scratch/start.png" "$scratch/held.png" null: 2>&1)"
+    [ "$differ" = 0 ] || fail "Right held in Notepad changed $differ pixels of the program's picture"
+    client_window front || fail "could not bring the program in front"
+    press "$window" Escape
+    expect_exit 0
     ;;
 *)
     fail "unknown scenario"
