@@ -44,7 +44,8 @@ bool StartUp()
     DisplayDepth = FrameBitsPerPixel;
     ReportPixelConversions();
     if (!StartScene(Map)) return false;
-    // What Spawn without a map places on.
+    // Walker::Spawn places a walker on currentMap when it is given no map;
+    // from here on that is the program's one map.
     currentMap = &Map;
     PlaceWalkers(Map, Walker1, Walker2);
     return true;

@@ -4,10 +4,12 @@
 // operation returns the platform's HRESULT only when the log could not be
 // written. The one exception is the loss of the display to another program or
 // to a change of mode (IsDisplayLoss): presenting then stops until
-// ReadyToPresent has the surfaces back. The program calls Init, ColorFill,
-// GetSurfaceBuffer, DrawText, Flip and ReadyToPresent; CreateSurface,
-// SetColorKey, BltFast and Release are part of the device's interface all the
-// same, kept and tested for the drawing code that would use them.
+// ReadyToPresent has the surfaces back.
+//
+// The program calls Init, ColorFill, GetSurfaceBuffer, DrawText, Flip and
+// ReadyToPresent. CreateSurface, SetColorKey, BltFast and Release, which it
+// never calls, are part of the device's interface all the same: every device
+// offers them, and the tests hold them to what they promise.
 #pragma once
 
 #include "blitter/Pixmix.h"
