@@ -5,6 +5,8 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/SpriteListFile.h"
 #include "tools/worldfiles/Files.h"
+#include "world/MemoryFrame.h"
+#include "world/SceneSteps.h"
 
 #include <filesystem>
 #include <system_error>
@@ -43,33 +45,27 @@ bool LeftToTheLoaders(const std::string& name, std::string& error)
     return false;
 }
 
-bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
+bool DrawWorld(const RenderView& view, MemoryFrame& frame, std::string& error)
 {
     TileMap map;
     if (!LeftToTheLoaders(SpriteListFileName, error) || !LeftToTheLoaders(MapFileName, error)) return false;
-    if (!map.sprites.LoadSpriteList(SpriteListFileName)) {
-        error = std::string("cannot read ") + SpriteListFileName;
+    const char* unreadFile = nullptr;
+    if (!StartScene(map, &unreadFile)) {
+        const bool list = std::string(unreadFile) == SpriteListFileName;
+        error = std::string(list ? "cannot read " : "cannot load ") + unreadFile;
         return false;
     }
+    // The sprite files load as they are first drawn.
     for (int i = 0; i < map.sprites.EntryCount(); ++i) {
         if (*map.sprites.Entry(i).fileName && !LeftToTheLoaders(map.sprites.Entry(i).fileName, error)) return false;
-    }
-    if (!map.LoadMap(MapFileName)) {
-        error = std::string("cannot load ") + MapFileName;
-        return false;
     }
     map.cameraX = view.cameraX;
     map.cameraY = view.cameraY;
     map.cameraOffsetX = view.cameraOffsetX;
     map.cameraOffsetY = view.cameraOffsetY;
-
-    pixels.assign(size_t(RenderWidth) * RenderHeight, 0);
-    uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
-    const int32_t pitch = RenderWidth * 4;
-    const SurfaceBuffer surface = {first,       first + (RenderHeight - 1) * pitch + RenderWidth * 4,
-                                   pitch,       RenderHeight,
-                                   RenderWidth, 32};
-    map.DrawMap(surface, RenderWidth / 2, RenderHeight / 2);
+    // The drawing part of the program's pass, without the walkers.
+    frame.Clear();
+    DrawScene(map, frame.Surface());
     return true;
 }
 
@@ -84,5 +80,8 @@ bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<
         error = "cannot enter " + folder + ": " + failed.message();
         return false;
     }
-    return DrawWorld(view, pixels, error);
+    MemoryFrame frame;
+    if (!DrawWorld(view, frame, error)) return false;
+    pixels = frame.Pixels();
+    return true;
 }
