@@ -170,6 +170,9 @@ TEST_F(HostileInputTest, ImportReplacesLinksAndNeverWritesThroughThem)
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(std::string("w/") + name))) << name;
     }
     EXPECT_TRUE(Load("w").loaded);
+    // Nor does a file ever take a folder's place.
+    EXPECT_FALSE(WriteFileBytes("outside", {1}));
+    EXPECT_EQ(Tree("outside").size(), 3u);
 
     WriteSmallWorld("world", "art/t.spr");
     ASSERT_TRUE(Export("world", "e.tmx", error)) << error;

@@ -144,12 +144,15 @@ bool StagedFiles::Write(const std::string& target, const std::vector<uint8_t>& b
     std::FILE* file = std::fopen(hidden.c_str(), "wb");
     if (!file) {
         why = target + ": " + std::strerror(errno);
+        staged.pop_back();
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int error = errno;
     if (std::fclose(file) != 0 || !written) {
         why = target + ": " + std::strerror(written ? errno : error);
+        std::remove(hidden.c_str());
+        staged.pop_back();
         return false;
     }
     return true;
@@ -158,6 +161,15 @@ bool StagedFiles::Write(const std::string& target, const std::vector<uint8_t>& b
 bool StagedFiles::MoveIntoPlace(std::string& why)
 {
     std::error_code failed;
+    // A file replaces a file or a link, a folder a folder: nothing else that
+    // has a target's name is taken away.
+    for (const auto& [hidden, target] : staged) {
+        const fs::file_status old = fs::symlink_status(target, failed);
+        if (fs::exists(old) && fs::is_directory(old) != fs::is_directory(fs::symlink_status(hidden, failed))) {
+            why = target + (fs::is_directory(old) ? ": is a folder, not a file" : ": is not a folder");
+            return false;
+        }
+    }
     // One file alone replaces its namesake in one step, so that the name
     // never goes missing; several move the old ones aside first, to move them
     // back should a later move fail.
