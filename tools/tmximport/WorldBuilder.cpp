@@ -70,6 +70,16 @@ struct TilesetOutput {
     std::map<FrameKey, const FrameSource*> frames;  // the first frame made of each, in `animations`
 };
 
+// Room for `more` records, taken at once for a large layer (so that its
+// records are not copied as the list doubles) and by doubling for many
+// small ones.
+template <typename Record>
+void Reserve(std::vector<Record>& records, size_t more)
+{
+    const size_t needed = records.size() + more;
+    if (needed > records.capacity()) records.reserve(std::max(needed, records.capacity() * 2));
+}
+
 // A colour that none of the visible pixels has, for the frame's colour key.
 uint32_t UnusedColour(const RgbaImage& image)
 {
@@ -124,8 +134,8 @@ private:
             const size_t tiles =
                 size_t(layer.gids.size() - size_t(std::count(layer.gids.begin(), layer.gids.end(), 0)));
             budget.Spend(ImportLimit::PlacedTiles, tiles, layer.look.place);
-            if (floor) world.map.floorTiles.reserve(world.map.floorTiles.size() + tiles);
-            if (!floor) world.map.objects.reserve(world.map.objects.size() + tiles);
+            if (floor) Reserve(world.map.floorTiles, tiles);
+            if (!floor) Reserve(world.map.objects, tiles);
         }
         std::unordered_map<uint32_t, const std::string*> names;  // per tile id, its animation on this layer
         ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {

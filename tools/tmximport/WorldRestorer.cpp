@@ -265,10 +265,13 @@ private:
         frame.pixels.resize(count);
         const bool masked = own.Raw(worldprop::Mask) == "picture";
         if (masked) frame.alphaMask.resize(count);
-        for (size_t i = 0; i < count; ++i) {
-            const uint8_t* p = &image.rgba[i * 4];
-            frame.pixels[i] = RgbOf(p);
-            if (masked) frame.alphaMask[i] = p[3];
+        // By pointer: a frame may hold millions of pixels.
+        const uint8_t* p = image.rgba.data();
+        uint32_t* pixel = frame.pixels.data();
+        uint8_t* alpha = masked ? frame.alphaMask.data() : nullptr;
+        for (const uint32_t* end = pixel + count; pixel != end; ++pixel, p += 4) {
+            *pixel = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+            if (alpha) *alpha++ = p[3];
         }
         return frame;
     }
