@@ -21,9 +21,11 @@ struct ExportSummary {
 // The folder beside `mapPath` that holds its tilesets and pictures.
 std::string TilesetFolderFor(const std::string& mapPath);
 
-// Writes the map and its folder, replacing earlier ones of the same names,
-// only once all of it is written. False, with `error` naming the file and
-// what is wrong, when the world cannot be read or the files cannot be written;
-// nothing is left behind then.
+// Writes the map and its folder, replacing an earlier export of the same
+// names (and nothing else: ExportTarget.h), only once all of it is written.
+// False, with `error` naming the file and what is wrong, when the output is
+// not an earlier export, the world cannot be read or a Tiled map could not
+// carry it back (TiledLimits.h), or the files cannot be written; nothing is
+// left behind then.
 bool ExportWorld(const std::string& worldFolder, const std::string& mapPath, ExportSummary& summary,
                  std::string& error);
