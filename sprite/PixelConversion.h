@@ -7,6 +7,8 @@
 //   depth 32: bytes blue, green, red, 0  depth 16: little-endian 5-6-5
 #pragma once
 
+#include "base/CpuFeatures.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -121,13 +123,6 @@ inline void bgr888_to_565(uint8_t* display, const uint8_t* stored, size_t count)
 // Vector kernels of the same conversions (PixelConversionX86.cpp), each
 // compiled for its instruction set alone and used only on a processor that
 // has it; they agree with the plain kernels above bit for bit.
-enum class ConversionIsa : uint8_t {
-    Plain,  // any processor
-    Sse2,
-    Ssse3,
-    Avx2,  // with the operating system saving the 256-bit registers
-};
-
 namespace conversion {
 void rgb565be_to_x888_sse2(uint8_t* display, const uint8_t* stored, size_t count);
 void rgb565be_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
@@ -135,54 +130,22 @@ void bgr888_to_x888_ssse3(uint8_t* display, const uint8_t* stored, size_t count)
 void bgr888_to_x888_avx2(uint8_t* display, const uint8_t* stored, size_t count);
 }  // namespace conversion
 
-// Returns whether the processor we run on can execute `isa`. The processor is
-// asked once.
-bool ProcessorHas(ConversionIsa isa);
-
-// Returns the instruction set's name for reports: "plain", "SSE2", "SSSE3" or
-// "AVX2".
-const char* NameOf(ConversionIsa isa);
-
 struct PixelConversionPath {
     uint8_t storedFormat;  // the sprite file's pixelFormat
     uint8_t depth;         // DisplayDepth
     uint8_t storedBytes;   // per pixel in the file
     uint8_t displayBytes;  // per pixel in memory
-    ConversionIsa isa;     // what the kernel needs
+    CpuFeature needs;      // what the kernel needs
     PixelConversion convert;
 };
 
 // The table of conversions: (stored format, display depth, instruction set)
 // to kernel, fastest first. The first row that fits the pair and the
 // processor is taken, and the plain kernel is the last row of each pair.
-inline const PixelConversionPath* PixelConversionPaths(size_t& count)
-{
-    static const PixelConversionPath paths[] = {
-#if defined(__i386__) || defined(__x86_64__)
-        {0, 32, 2, 4, ConversionIsa::Avx2, conversion::rgb565be_to_x888_avx2},
-        {0, 32, 2, 4, ConversionIsa::Sse2, conversion::rgb565be_to_x888_sse2},
-        {1, 32, 3, 4, ConversionIsa::Avx2, conversion::bgr888_to_x888_avx2},
-        {1, 32, 3, 4, ConversionIsa::Ssse3, conversion::bgr888_to_x888_ssse3},
-#endif
-        {0, 32, 2, 4, ConversionIsa::Plain, conversion::rgb565be_to_x888},
-        {1, 32, 3, 4, ConversionIsa::Plain, conversion::bgr888_to_x888},
-        {0, 16, 2, 2, ConversionIsa::Plain, conversion::rgb565be_to_565},
-        {1, 16, 3, 2, ConversionIsa::Plain, conversion::bgr888_to_565},
-    };
-    count = sizeof paths / sizeof paths[0];
-    return paths;
-}
+// Returns the table and its number of rows in `count`.
+const PixelConversionPath* PixelConversionPaths(size_t& count);
 
 // Returns the fastest conversion from `storedFormat` to `depth` that this
 // processor can run, or null when no conversion leads from that format to
 // that depth.
-inline const PixelConversionPath* FindPixelConversion(uint8_t storedFormat, uint8_t depth)
-{
-    size_t count = 0;
-    const PixelConversionPath* paths = PixelConversionPaths(count);
-    for (size_t i = 0; i < count; ++i) {
-        const PixelConversionPath& path = paths[i];
-        if (path.storedFormat == storedFormat && path.depth == depth && ProcessorHas(path.isa)) return &path;
-    }
-    return nullptr;
-}
+const PixelConversionPath* FindPixelConversion(uint8_t storedFormat, uint8_t depth);

@@ -1,11 +1,10 @@
 // The vector kernels of PixelConversion.h. Each is compiled for its own
 // instruction set by a function attribute, never by raising the baseline of
 // the build, so that the 32-bit program still runs on a processor without
-// them; FindPixelConversion takes one only where ProcessorHas says so.
+// them; FindPixelConversion takes one only where the processor has it.
 #include "sprite/PixelConversion.h"
 
 #if defined(__i386__) || defined(__x86_64__)
-#include <cpuid.h>
 #include <immintrin.h>
 
 // A 32-bit caller may keep only 4-byte stack alignment (Windows does), while a
@@ -15,52 +14,6 @@
 #else
 #define CONVERSION_KERNEL(isa) __attribute__((target(isa)))
 #endif
-
-namespace {
-
-struct Isas {
-    bool sse2 = false;
-    bool ssse3 = false;
-    bool avx2 = false;
-};
-
-// XCR0: which register states the operating system saves on a task switch.
-CONVERSION_KERNEL("xsave") unsigned long long SavedRegisterStates()
-{
-    unsigned int low, high;
-    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    return static_cast<unsigned long long>(high) << 32 | low;
-}
-
-Isas DetectIsas()
-{
-    Isas isas;
-    unsigned int eax, ebx, ecx, edx;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return isas;
-    isas.sse2 = (edx & bit_SSE2) != 0;
-    isas.ssse3 = isas.sse2 && (ecx & bit_SSSE3) != 0;
-    // AVX2 needs the instructions (leaf 7) and an operating system that saves
-    // the 256-bit registers (OSXSAVE, then the XMM and YMM states in XCR0).
-    const bool avx = (ecx & bit_AVX) != 0 && (ecx & bit_OSXSAVE) != 0;
-    if (!avx || (SavedRegisterStates() & 0x6) != 0x6 || __get_cpuid_max(0, nullptr) < 7) return isas;
-    __cpuid_count(7, 0, eax, ebx, ecx, edx);
-    isas.avx2 = (ebx & bit_AVX2) != 0;
-    return isas;
-}
-
-}  // namespace
-
-bool ProcessorHas(ConversionIsa isa)
-{
-    static const Isas isas = DetectIsas();
-    switch (isa) {
-    case ConversionIsa::Plain: return true;
-    case ConversionIsa::Sse2: return isas.sse2;
-    case ConversionIsa::Ssse3: return isas.ssse3;
-    case ConversionIsa::Avx2: return isas.avx2;
-    }
-    return false;
-}
 
 namespace conversion {
 
@@ -147,22 +100,4 @@ CONVERSION_KERNEL("avx2") void bgr888_to_x888_avx2(uint8_t* display, const uint8
 
 }  // namespace conversion
 
-#else
-
-bool ProcessorHas(ConversionIsa isa)
-{
-    return isa == ConversionIsa::Plain;
-}
-
 #endif
-
-const char* NameOf(ConversionIsa isa)
-{
-    switch (isa) {
-    case ConversionIsa::Plain: return "plain";
-    case ConversionIsa::Sse2: return "SSE2";
-    case ConversionIsa::Ssse3: return "SSSE3";
-    case ConversionIsa::Avx2: return "AVX2";
-    }
-    return "?";
-}
