@@ -2,9 +2,9 @@
 // are the reference kernels' rows and the vector kernels' heads and tails.
 #pragma once
 
+#include "base/PixelLoads.h"
 #include "blitter/BlendTable.h"
 #include "blitter/KernelTarget.h"
-#include "blitter/PixelLoads.h"
 
 #include <cstdint>
 
