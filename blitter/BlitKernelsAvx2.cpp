@@ -16,7 +16,7 @@
 #if PIXMIX_AVX2_KERNELS
 #include "blitter/MaskGroup.h"
 #include "blitter/ReferenceRows.h"
-#include "blitter/ScaleChannels.h"
+#include "blitter/ScaleChannels.inc"
 
 #include <immintrin.h>
 

@@ -6,7 +6,7 @@
 #if PIXMIX_SSE2_KERNELS
 #include "blitter/MaskGroup.h"
 #include "blitter/ReferenceRows.h"
-#include "blitter/ScaleChannels.h"
+#include "blitter/ScaleChannels.inc"
 
 #include <emmintrin.h>
 
