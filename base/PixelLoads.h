@@ -31,3 +31,7 @@ inline void Store32(uint8_t* p, uint32_t v)
 {
     std::memcpy(p, &v, 4);
 }
+inline void Store64(uint8_t* p, uint64_t v)
+{
+    std::memcpy(p, &v, 8);
+}
