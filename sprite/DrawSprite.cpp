@@ -1,6 +1,7 @@
 #include "sprite/AnimationMemo.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
+#include "sprite/PixelConversion.h"
 #include "sprite/Sprite.h"
 
 #include <cstdint>
@@ -23,15 +24,6 @@ bool HasPixelsFor(const SpriteFrame& frame, int64_t pixelCount, int bytesPerPixe
 }
 
 }  // namespace
-
-uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
-{
-    const uint32_t key = static_cast<uint32_t>(colorKey);
-    const uint32_t r = key & 0xFF, g = (key >> 8) & 0xFF, b = (key >> 16) & 0xFF;
-    if (depth == 32) return r << 16 | g << 8 | b;
-    const uint16_t pixel = static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
-    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(pixel)));
-}
 
 bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip,
                 uint8_t depth, FrameBlit& blit)

@@ -1,7 +1,9 @@
 #include "sprite/PixelConversion.h"
 
 #include "base/ByteOrder.h"
+#include "base/PixelFormats.h"
 #include "base/PixelLoads.h"
+#include "sprite/SpriteFile.h"
 
 namespace plain {
 
@@ -10,8 +12,7 @@ namespace plain {
 void rgb565be_to_x888(uint8_t* display, const uint8_t* stored, size_t count)
 {
     for (size_t i = 0; i < count; ++i, stored += 2, display += 4) {
-        const uint32_t v = BigEndian16(stored);
-        Store32(display, (v & 0xF800) << 8 | (v & 0x07E0) << 5 | (v & 0x001F) << 3);
+        Store32(display, RgbOf565(BigEndian16(stored)));
     }
 }
 
@@ -42,14 +43,19 @@ void rgb565be_to_565(uint8_t* display, const uint8_t* stored, size_t count)
 void bgr888_to_565(uint8_t* display, const uint8_t* stored, size_t count)
 {
     for (size_t i = 0; i < count; ++i, stored += 3, display += 2) {
-        const uint32_t b = stored[0], g = stored[1], r = stored[2];
-        const uint32_t v = (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
+        const uint16_t v = Pack565(stored[2], stored[1], stored[0]);
         display[0] = static_cast<uint8_t>(v);
         display[1] = static_cast<uint8_t>(v >> 8);
     }
 }
 
 }  // namespace plain
+
+uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
+{
+    const uint32_t rgb = StoredKeyRgb(colorKey);
+    return depth == 32 ? rgb : Widened565(Pack565(rgb));
+}
 
 const PixelConversionPath* PixelConversionPaths(size_t& count)
 {

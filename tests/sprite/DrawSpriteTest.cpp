@@ -2,6 +2,7 @@
 
 #include "sprite/AnimationCursor.h"
 #include "sprite/FrameBlit.h"
+#include "sprite/PixelConversion.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "SpriteFixtures.h"
 
-#include "sprite/FrameBlit.h"
+#include "sprite/PixelConversion.h"
 #include "tools/spritetool/FrameImage.h"
 #include "tools/spritetool/Manifest.h"
 #include "tools/spritetool/PngImage.h"
