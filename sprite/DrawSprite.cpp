@@ -1,7 +1,6 @@
 #include "sprite/AnimationMemo.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
-#include "sprite/PixelConversion.h"
 #include "sprite/Sprite.h"
 
 #include <cstdint>
@@ -55,7 +54,7 @@ bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x
     blit.source.alphaPitch = frame.width;
     blit.source.height = visibleHeight;
     blit.source.width = visibleWidth;
-    blit.source.colorKey = DisplayColorKey(frame.colorKey, depth);
+    blit.source.colorKey = frame.displayKey;
     blit.source.bitsPerPixel = depth;
 
     const int targetBytes = target.bitsPerPixel / 8;

@@ -19,7 +19,7 @@ struct FrameBlit {
 // surface, with the frame's top-left pixel at (x, y) moved by its offset
 // minus its anchor. `clip` (in frame coordinates, clamped to the frame)
 // limits the part drawn; `depth` is the layout of the frame's pixels
-// (DisplayDepth). Returns false when there is nothing to draw: the frame lies
+// (DisplayDepth), which its displayKey has too. Returns false when there is nothing to draw: the frame lies
 // wholly off the surface, its visible part is empty, or it has fewer pixels
 // than its size promises.
 bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip,
