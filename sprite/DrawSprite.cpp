@@ -1,3 +1,4 @@
+#include "blitter/SurfaceRect.h"
 #include "sprite/AnimationMemo.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
@@ -57,12 +58,7 @@ bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x
     blit.source.colorKey = frame.displayKey;
     blit.source.bitsPerPixel = depth;
 
-    const int targetBytes = target.bitsPerPixel / 8;
-    blit.destination = target;
-    blit.destination.firstPixel = target.firstPixel + span.top * target.pitch + span.left * targetBytes;
-    blit.destination.lastRowEnd = target.firstPixel + (span.bottom - 1) * target.pitch + span.right * targetBytes;
-    blit.destination.height = visibleHeight;
-    blit.destination.width = visibleWidth;
+    blit.destination = SurfacePart(target, span);
     blit.noColorkey = (frame.flags & 1) != 0;
     return true;
 }
