@@ -2,6 +2,9 @@
 # script defines fail <message> (which exits), `deadline` (seconds a wait may
 # take) and `bin` (the folder of the Windows programs), and keeps its working
 # folders in `work` and `scratch`.
+# shellcheck shell=bash disable=SC2034,SC2154
+# (SC2154: bin and deadline are the sourcing script's; SC2034: it uses what
+# this sets.)
 
 work=""
 scratch=""
