@@ -5,7 +5,6 @@
 #include "base/PixelFormats.h"
 #include "base/PixelLoads.h"
 #include "blitter/BlendTable.h"
-#include "blitter/KernelTarget.h"
 
 #include <cstdint>
 

@@ -15,7 +15,6 @@ constexpr size_t MapHeaderSize = MapMagicSize + 4 + 2 + 2;  // magic, headerValu
 constexpr size_t MapCellFixedSize = 1 + 2 + 4;              // blocked, value, dataLength; the data follows
 constexpr size_t MapFloorTileSize = 3 * 2 + 4 + AnimationNameSize + 4;
 constexpr size_t MapObjectSize = 5 * 2 + 4 + AnimationNameSize + 4;
-constexpr size_t MapCountSize = 4;  // before the floor tiles, and before the objects
 
 static_assert(MapHeaderSize == 11 && MapCellFixedSize == 7, "the map file's header and cells");
 static_assert(MapFloorTileSize == 47 && MapObjectSize == 51, "the map file's floor tiles and objects");

@@ -12,7 +12,6 @@ class BoundedReader;
 
 constexpr char SpriteMagic[] = "SPRITE";
 constexpr size_t SpriteMagicSize = 6;
-constexpr size_t SpriteHeaderSize = 16;  // magic included
 constexpr size_t AnimationHeaderSize = 41;
 constexpr size_t FrameFixedSize = 32;                         // up to and including pixelsPresent
 constexpr size_t SmallestFrameSize = FrameFixedSize + 4 + 4;  // no pixels, mask or extra
