@@ -6,5 +6,6 @@
 #include <cstddef>
 
 constexpr size_t AnimationNameSize = 33;
+constexpr size_t MaxAnimationNameLength = AnimationNameSize - 1;
 
 using AnimationName = char[AnimationNameSize];

@@ -3,8 +3,15 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
+#include "sprite/SpriteFile.h"
 
 #include <cstdint>
+
+uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
+{
+    const uint32_t rgb = StoredKeyRgb(colorKey);
+    return depth == 32 ? rgb : Widened565(Pack565(rgb));
+}
 
 namespace {
 

@@ -15,6 +15,12 @@ struct FrameBlit {
     bool noColorkey;  // frame flag bit 0: Blt_NoColorkey instead of Blt
 };
 
+// Converts a frame's colour key as stored (StoredKeyRgb) to the pixel layout
+// of `depth`, as the loader does once with its pixels. Returns 0x00RRGGBB at
+// 32 bits; at any other depth 5-6-5, as a signed 16-bit value widened to 32
+// bits, which is how the blitter compares 5-6-5 pixels.
+uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
+
 // Works out the blit that draws `frame` on `target`, which describes a whole
 // surface, with the frame's top-left pixel at (x, y) moved by its offset
 // minus its anchor. `clip` (in frame coordinates, clamped to the frame)

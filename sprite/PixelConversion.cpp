@@ -3,7 +3,6 @@
 #include "base/ByteOrder.h"
 #include "base/PixelFormats.h"
 #include "base/PixelLoads.h"
-#include "sprite/SpriteFile.h"
 
 namespace plain {
 
@@ -50,12 +49,6 @@ void bgr888_to_565(uint8_t* display, const uint8_t* stored, size_t count)
 }
 
 }  // namespace plain
-
-uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth)
-{
-    const uint32_t rgb = StoredKeyRgb(colorKey);
-    return depth == 32 ? rgb : Widened565(Pack565(rgb));
-}
 
 const PixelConversionPath* PixelConversionPaths(size_t& count)
 {

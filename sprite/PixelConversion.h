@@ -40,12 +40,6 @@ void bgr888_to_x888(uint8_t* display, const uint8_t* stored, size_t count);
 }  // namespace avx2
 #endif
 
-// Converts a frame's colour key as stored (StoredKeyRgb) to the pixel layout
-// of `depth`, as its pixels are converted. Returns 0x00RRGGBB at 32 bits; at
-// any other depth 5-6-5, as a signed 16-bit value widened to 32 bits, which
-// is how the blitter compares 5-6-5 pixels.
-uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
-
 struct PixelConversionPath {
     uint8_t storedFormat;  // the sprite file's pixelFormat
     uint8_t depth;         // DisplayDepth

@@ -19,6 +19,7 @@
 #include "base/BoundedReader.h"
 #include "base/ErrLog.h"
 #include "sprite/DisplayDepth.h"
+#include "sprite/FrameBlit.h"
 #include "sprite/PixelConversion.h"
 #include "sprite/SpriteFile.h"
 

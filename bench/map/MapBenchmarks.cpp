@@ -6,8 +6,9 @@
 #include "bench/sprite/LoaderBenchSupport.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <cmath>
 #include <memory>

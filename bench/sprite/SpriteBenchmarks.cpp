@@ -6,7 +6,8 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/Sprite.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <string>
 #include <vector>

@@ -5,11 +5,12 @@
 // draws a layer, or row after row of cells with diamond frames, an order the
 // editor does not keep but which shares one layer because neighbouring
 // diamonds share no pixel: every tile is then held against its neighbours.
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/maptool/MapText.h"
-#include "tools/spritetool/SpriteWriter.h"
 #include "tools/tmxexport/TmxExport.h"
 #include "tools/tmximport/TmxImport.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/MapText.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <benchmark/benchmark.h>
 

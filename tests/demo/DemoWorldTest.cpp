@@ -3,7 +3,7 @@
 // and the renderer need, and drawn by the map tool.
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <gtest/gtest.h>
 

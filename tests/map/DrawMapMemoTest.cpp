@@ -9,7 +9,8 @@
 #include "sprite/AnimationCursor.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameTick.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <functional>
 

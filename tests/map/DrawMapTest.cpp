@@ -5,7 +5,8 @@
 
 #include "sprite/AnimationCursor.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 namespace {
 

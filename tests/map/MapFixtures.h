@@ -6,7 +6,7 @@
 #include "map/ErrorBox.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/maptool/MapFileCodec.h"
+#include "tools/worldfiles/MapFileCodec.h"
 
 #include <gtest/gtest.h>
 

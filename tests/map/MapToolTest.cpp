@@ -1,6 +1,6 @@
 // The map tool's description language and its map file codec.
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/maptool/MapText.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/MapText.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,8 @@
 
 #include "map/Walker.h"
 #include "sprite/FrameTick.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>
 

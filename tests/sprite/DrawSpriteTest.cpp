@@ -2,7 +2,6 @@
 
 #include "sprite/AnimationCursor.h"
 #include "sprite/FrameBlit.h"
-#include "sprite/PixelConversion.h"
 
 #include <cstring>
 

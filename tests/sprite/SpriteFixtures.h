@@ -5,7 +5,8 @@
 #include "base/ByteOrder.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/Sprite.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>
 

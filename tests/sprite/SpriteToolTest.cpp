@@ -1,9 +1,9 @@
 #include "SpriteFixtures.h"
 
-#include "sprite/PixelConversion.h"
-#include "tools/spritetool/FrameImage.h"
+#include "sprite/FrameBlit.h"
+#include "tools/worldfiles/FrameImage.h"
 #include "tools/spritetool/Manifest.h"
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 #include "tools/spritetool/SpriteContents.h"
 
 #include <cstdlib>

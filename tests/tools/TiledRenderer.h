@@ -12,7 +12,7 @@
 // which this shift does not follow: maps compared here keep them positive.
 #pragma once
 
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "TiledRenderer.h"
 #include "TmxFixtures.h"
 
-#include "tools/maptool/MapFileCodec.h"
+#include "tools/worldfiles/MapFileCodec.h"
 #include "tools/tmxexport/FloorLayers.h"
 #include "tools/tmxexport/TmxExport.h"
 

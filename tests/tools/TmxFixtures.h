@@ -7,8 +7,10 @@
 #include "base/ByteWriter.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
-#include "tools/spritetool/PngImage.h"
 #include "tools/tmximport/TmxImport.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -2,7 +2,7 @@
 // and `maptool render`.
 #include "TmxFixtures.h"
 
-#include "tools/tmximport/TilePicture.h"
+#include "tools/worldfiles/TilePicture.h"
 #include "tools/tmximport/TmxReader.h"
 
 #include <algorithm>

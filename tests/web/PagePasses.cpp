@@ -7,7 +7,7 @@
 //   shot <picture.png>       the frame of the last pass
 //
 // Exit code 0 when the script ran to its end; 1, with the reason, otherwise.
-#include "tools/maptool/PngFile.h"
+#include "tools/worldfiles/PngImage.h"
 #include "web/PageWorld.h"
 
 #include <cstdio>
@@ -69,9 +69,9 @@ int main(int argc, char** argv)
             std::string picture;
             if (!(words >> picture)) return Fail(where + "shot needs a file name");
             const std::filesystem::path path = scriptFolder / picture;
-            if (!WritePng(path.string(), PageFrameWidth, PageFrameHeight, world.Frame())) {
-                return Fail("cannot write " + path.string());
-            }
+            std::string error;
+            const RgbaImage frame = OpaqueImage(PageFrameWidth, PageFrameHeight, world.Frame());
+            if (!SavePng(path.string(), frame, error, PngChannels::Rgb)) return Fail("cannot write " + error);
         } else {
             return Fail(where + "unknown command '" + command + "'");
         }

@@ -3,17 +3,15 @@
 //   maptool build <description.txt> <test.map> [<SpriteList.txt>]
 //   maptool dump <test.map>
 //   maptool render <world folder> <picture.png> [<camera x> <camera y> [<offset x> <offset y>]]
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/maptool/MapText.h"
-#include "tools/maptool/PngFile.h"
 #include "tools/maptool/WorldRender.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/MapText.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,21 +31,14 @@ int Fail(const std::string& message)
     return 1;
 }
 
-bool ReadWhole(const std::string& path, std::string& bytes)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 int Build(const std::vector<std::string>& args)
 {
     if (args.size() != 2 && args.size() != 3) return Fail(std::string("build takes 2 or 3 names\n") + Usage);
-    std::string text, error;
-    if (!ReadWhole(args[0], text)) return Fail("cannot read " + args[0]);
+    std::vector<uint8_t> text;
+    std::string error;
+    if (!ReadFileBytes(args[0], text)) return Fail("cannot read " + args[0]);
     MapDescription description;
-    if (!ParseMapText(text, description, error)) return Fail(args[0] + ": " + error);
+    if (!ParseMapText(std::string(text.begin(), text.end()), description, error)) return Fail(args[0] + ": " + error);
     if (!WriteFileBytes(args[1], EncodeMapFile(description.map))) return Fail("cannot write " + args[1]);
     if (args.size() == 3) {
         const std::string list = FormatSpriteList(description.sprites);
@@ -61,22 +52,13 @@ int Build(const std::vector<std::string>& args)
 int Dump(const std::vector<std::string>& args)
 {
     if (args.size() != 1) return Fail(std::string("dump takes one map file\n") + Usage);
-    std::string file, error;
-    if (!ReadWhole(args[0], file)) return Fail("cannot read " + args[0]);
+    std::vector<uint8_t> file;
+    std::string error;
+    if (!ReadFileBytes(args[0], file)) return Fail("cannot read " + args[0]);
     MapSource map;
-    if (!DecodeMapFile(std::vector<uint8_t>(file.begin(), file.end()), map, error)) {
-        return Fail(args[0] + ": " + error);
-    }
+    if (!DecodeMapFile(file, map, error)) return Fail(args[0] + ": " + error);
     std::fputs(FormatMapText(map).c_str(), stdout);
     return 0;
-}
-
-bool Int(const std::string& text, int32_t& value)
-{
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    value = static_cast<int32_t>(parsed);
-    return !text.empty() && *end == '\0' && parsed >= -1000000 && parsed <= 1000000;
 }
 
 int Render(const std::vector<std::string>& args)
@@ -87,14 +69,18 @@ int Render(const std::vector<std::string>& args)
     RenderView view;
     int32_t* fields[] = {&view.cameraX, &view.cameraY, &view.cameraOffsetX, &view.cameraOffsetY};
     for (size_t i = 2; i < args.size(); ++i) {
-        if (!Int(args[i], *fields[i - 2])) return Fail("'" + args[i] + "' is not a whole number");
+        int64_t value = 0;
+        if (!ParseWholeNumber(args[i], -1000000, 1000000, value))
+            return Fail("'" + args[i] + "' is not a whole number");
+        *fields[i - 2] = int32_t(value);
     }
     // The picture's name is taken before the world's folder becomes the working directory.
     const std::string picture = std::filesystem::absolute(args[1]).string();
     std::vector<uint32_t> pixels;
     std::string error;
     if (!RenderWorld(args[0], view, pixels, error)) return Fail(args[0] + ": " + error);
-    if (!WritePng(picture, RenderWidth, RenderHeight, pixels)) return Fail("cannot write " + picture);
+    if (!SavePng(picture, OpaqueImage(RenderWidth, RenderHeight, pixels), error, PngChannels::Rgb))
+        return Fail("cannot write " + error);
     return 0;
 }
 

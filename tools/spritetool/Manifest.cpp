@@ -1,13 +1,12 @@
 #include "tools/spritetool/Manifest.h"
 
-#include "tools/spritetool/FrameImage.h"
-#include "tools/spritetool/PngImage.h"
+#include "sprite/AnimationName.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -45,13 +44,10 @@ bool SplitWords(const std::string& line, Words& words, std::string& error)
     return true;
 }
 
-bool ParseInteger(const std::string& text, long low, long high, int32_t& value)
+bool ParseInteger(const std::string& text, int64_t low, int64_t high, int32_t& value)
 {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno || *end || parsed < low || parsed > high) return false;
+    int64_t parsed = 0;
+    if (!ParseWholeNumber(text, low, high, parsed)) return false;
     value = static_cast<int32_t>(parsed);
     return true;
 }
@@ -77,12 +73,7 @@ bool ParseColour(const std::string& text, uint32_t& rgb)
     std::string hex = text;
     if (!hex.empty() && hex[0] == '#') hex = hex.substr(1);
     else if (hex.size() > 2 && hex[0] == '0' && (hex[1] == 'x' || hex[1] == 'X')) hex = hex.substr(2);
-    if (hex.size() != 6) return false;
-    for (char c : hex) {
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    }
-    rgb = static_cast<uint32_t>(std::strtoul(hex.c_str(), nullptr, 16));
-    return true;
+    return ParseRgbDigits(hex, rgb);
 }
 
 std::string Replace(std::string text, const std::string& placeholder, int32_t value)
@@ -254,7 +245,9 @@ private:
         if (!plain && !one && !several) {
             return Error("write: animation NAME, animation NAME direction D, or animation NAME directions A-B");
         }
-        if (words[1].empty() || words[1].size() > 32) return Error("an animation name has 1 to 32 characters");
+        if (words[1].empty() || words[1].size() > MaxAnimationNameLength) {
+            return Error("an animation name has 1 to " + std::to_string(MaxAnimationNameLength) + " characters");
+        }
         if (one) last = first;
         for (int32_t direction = first; direction <= last; ++direction) {
             for (const AnimationSource& existing : result.sprite.animations) {
@@ -396,14 +389,13 @@ ManifestResult ParseManifest(const std::string& text, const std::string& folder,
 
 ManifestResult ReadManifest(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::vector<uint8_t> text;
+    if (!ReadFileBytes(path, text)) {
         ManifestResult result;
         result.errors.push_back(path + ": cannot be read");
         return result;
     }
-    std::stringstream text;
-    text << file.rdbuf();
     const size_t slash = path.find_last_of('/');
-    return ParseManifest(text.str(), slash == std::string::npos ? "" : path.substr(0, slash), path);
+    return ParseManifest(std::string(text.begin(), text.end()), slash == std::string::npos ? "" : path.substr(0, slash),
+                         path);
 }

@@ -2,7 +2,7 @@
 // how each is drawn. docs/sprite-tool.md describes it for content authors.
 #pragma once
 
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteSource.h"
 
 #include <string>
 #include <vector>

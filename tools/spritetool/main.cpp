@@ -5,7 +5,8 @@
 #include "sprite/Sprite.h"
 #include "tools/spritetool/Manifest.h"
 #include "tools/spritetool/SpriteContents.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,9 +1,9 @@
 #include "tools/tiledworld/WorldProperties.h"
 
-#include <cerrno>
+#include "tools/worldfiles/TextValues.h"
+
 #include <cstdio>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -13,17 +13,6 @@ int HexValue(char c)
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
-}
-
-bool ParseWhole(const std::string& text, int64_t low, int64_t high, int64_t& value)
-{
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || parsed < low || parsed > high) return false;
-    value = parsed;
-    return true;
 }
 
 }  // namespace
@@ -71,7 +60,8 @@ bool ParsePair(const std::string& text, int64_t low, int64_t high, int64_t& x, i
 {
     const size_t comma = text.find(',');
     if (comma == std::string::npos) return false;
-    return ParseWhole(text.substr(0, comma), low, high, x) && ParseWhole(text.substr(comma + 1), low, high, y);
+    return ParseWholeNumber(text.substr(0, comma), low, high, x) &&
+           ParseWholeNumber(text.substr(comma + 1), low, high, y);
 }
 
 std::string FormatFloorRuns(const std::vector<FloorRun>& runs)
@@ -97,7 +87,7 @@ bool ParseFloorRuns(const std::string& text, int64_t columns, int64_t rows, std:
         for (int v = 0; v < 4; ++v) {
             size_t to = v == 3 ? end : text.find(',', from);
             if (to == std::string::npos || to > end) return false;
-            if (!ParseWhole(text.substr(from, to - from), 0, INT32_MAX, values[v])) return false;
+            if (!ParseWholeNumber(text.substr(from, to - from), 0, INT32_MAX, values[v])) return false;
             from = to + 1;
         }
         FloorRun run{values[0], values[1], values[2], values[3]};

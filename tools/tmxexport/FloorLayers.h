@@ -7,7 +7,7 @@
 // where that layer would draw it before a tile the program draws first.
 #pragma once
 
-#include "tools/spritetool/PngImage.h"
+#include "tools/worldfiles/PngImage.h"
 
 #include <cstdint>
 #include <memory>

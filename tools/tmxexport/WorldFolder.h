@@ -1,12 +1,12 @@
-// A world folder read whole for export, through the program's own loaders:
-// "SpriteList.txt" as the registry reads it, "test.map" and every listed
-// sprite file, each also as the bytes it holds, so that what its records do
-// not carry can be kept beside them.
+// A world folder read whole for export: "SpriteList.txt" as the program's
+// registry reads it, "test.map" and every listed sprite file as plain values,
+// each file read once and kept as the difference between its bytes and what
+// its values would write, so that what its records do not carry comes back.
 #pragma once
 
-#include "tools/maptool/MapSource.h"
-#include "tools/maptool/MapText.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "sprite/SpriteListFile.h"
+#include "tools/worldfiles/MapSource.h"
+#include "tools/worldfiles/SpriteSource.h"
 
 #include <cstdint>
 #include <string>

@@ -1,14 +1,17 @@
 #include "tools/tmximport/TmxImport.h"
 
-#include "tools/maptool/MapFileCodec.h"
+#include "base/BoundedReader.h"
+#include "map/MapFile.h"
+#include "sprite/SpriteFile.h"
 #include "tools/tmximport/TmxReader.h"
 #include "tools/tmximport/WorldRestorer.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -22,12 +25,12 @@ struct WalkerFile {
 
 WalkerFile ReadWalker(const std::string& path, const ConvertedWorld& world)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot read the walker sprite \"" + path + "\"");
     WalkerFile walker;
-    walker.bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (walker.bytes.size() < 6 || std::string(walker.bytes.begin(), walker.bytes.begin() + 6) != "SPRITE") {
-        throw std::runtime_error("\"" + path + "\" is not a sprite file (it does not start with \"SPRITE\")");
+    if (!ReadFileBytes(path, walker.bytes)) throw std::runtime_error("cannot read the walker sprite \"" + path + "\"");
+    BoundedReader reader(walker.bytes.data(), walker.bytes.size());
+    if (!ReadSpriteMagic(reader)) {
+        throw std::runtime_error("\"" + path + "\" is not a sprite file (it does not start with \"" + SpriteMagic +
+                                 "\")");
     }
     walker.name = std::filesystem::path(path).filename().string();
     if (walker.name.empty() ||
@@ -46,8 +49,6 @@ void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
 {
     if (!WriteFileBytes(path.string(), bytes)) throw std::runtime_error("cannot write " + path.string());
 }
-
-bool StaysInside(const std::string& name);
 
 // Everything is checked before the first file is written.
 void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
@@ -83,20 +84,8 @@ void WriteWorld(const ConvertedWorld& world, const ImportOptions& options)
     list.insert(list.end(), world.spriteList.begin(), world.spriteList.end());
     std::string listText = FormatSpriteList(list);
     if (world.spriteListText) listText = *world.spriteListText;
-    Write(folder / "SpriteList.txt", std::vector<uint8_t>(listText.begin(), listText.end()));
-    Write(folder / "test.map", world.mapBytes ? *world.mapBytes : EncodeMapFile(world.map));
-}
-
-// Sprite files are written where the list names them, which must be inside
-// the world's folder.
-bool StaysInside(const std::string& name)
-{
-    const std::filesystem::path path(name);
-    if (name.empty() || path.is_absolute() || path.has_root_name()) return false;
-    for (const auto& part : path.lexically_normal()) {
-        if (part == "..") return false;
-    }
-    return true;
+    Write(folder / SpriteListFileName, std::vector<uint8_t>(listText.begin(), listText.end()));
+    Write(folder / MapFileName, world.mapBytes ? *world.mapBytes : EncodeMapFile(world.map));
 }
 
 // A map that tmxexport made gives back the world it came from.

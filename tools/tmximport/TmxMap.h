@@ -3,6 +3,7 @@
 // with the offsets, opacity and visibility of their groups folded in.
 #pragma once
 
+#include "tools/tiledworld/IsoGrid.h"
 #include "tools/tmximport/ImportRefusal.h"
 
 #include <cstdint>
@@ -17,9 +18,6 @@ constexpr uint32_t FlippedVertically = 0x40000000u;
 constexpr uint32_t FlippedDiagonally = 0x20000000u;
 constexpr uint32_t RotatedHexagonal120 = 0x10000000u;
 constexpr uint32_t TileIdBits = 0x0FFFFFFFu;
-
-// Where a tile object's position lies on its picture.
-enum class ObjectAlignment { TopLeft, Top, TopRight, Left, Center, Right, BottomLeft, Bottom, BottomRight };
 
 // A layer's, tile's, tileset's, object's or map's own custom properties, by
 // name, their values as written.

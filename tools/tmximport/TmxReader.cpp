@@ -23,12 +23,11 @@
 #include "tools/tmximport/TmxReader.h"
 
 #include "tools/tmximport/LayerData.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -122,10 +121,8 @@ int64_t IntAttribute(const XmlFile& file, const pugi::xml_node& node, const char
     const pugi::xml_attribute attribute = node.attribute(name);
     if (!attribute) return fallback;
     const char* text = attribute.value();
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value < low || value > high) {
+    int64_t value = 0;
+    if (!ParseWholeNumber(text, low, high, value)) {
         throw ImportRefusal(file.Place(node), std::string("the attribute ") + name + "=\"" + text +
                                                   "\" must be a whole number from " + std::to_string(low) + " to " +
                                                   std::to_string(high));
@@ -205,13 +202,11 @@ uint32_t ColourAttribute(const XmlFile& file, const pugi::xml_node& node, const 
 {
     std::string text = node.attribute(name).value();
     if (!text.empty() && text[0] == '#') text.erase(0, 1);
-    const bool hex = text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
-                         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-                     });
-    if (!hex) {
+    uint32_t rgb = 0;
+    if (!ParseRgbDigits(text, rgb)) {
         throw ImportRefusal(file.Place(node), std::string("the attribute ") + name + " must be a colour RRGGBB");
     }
-    return uint32_t(std::strtoul(text.c_str(), nullptr, 16));
+    return rgb;
 }
 
 ObjectAlignment AlignmentAttribute(const XmlFile& file, const pugi::xml_node& node)

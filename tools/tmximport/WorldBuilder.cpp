@@ -1,11 +1,13 @@
 #include "tools/tmximport/WorldBuilder.h"
 
-#include "tools/spritetool/FrameImage.h"
-#include "tools/tmximport/IsoPlacement.h"
-#include "tools/tmximport/TilePicture.h"
+#include "map/TileProjection.h"
+#include "tools/tiledworld/IsoGrid.h"
+#include "tools/tmximport/TilesetPictures.h"
+#include "tools/worldfiles/FrameImage.h"
+#include "tools/worldfiles/TextValues.h"
+#include "tools/worldfiles/TilePicture.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -15,13 +17,10 @@
 
 namespace {
 
-constexpr double ProgramTileWidth = 40;
-constexpr double ProgramTileHeight = 20;
 // Frames larger than this are no tile's; they would only exhaust memory.
 constexpr int64_t MaxFrameSide = 4096;
-// What a conversion may hold in pictures read and in frames made, in pixels,
-// so that no map can exhaust memory.
-constexpr uint64_t MaxPicturePixelsRead = uint64_t(1) << 27;
+// What a conversion may hold in frames made, in pixels, so that no map can
+// exhaust memory.
 constexpr uint64_t MaxFramePixelsMade = uint64_t(1) << 26;
 // Frames of tiles that are not animated; the program never advances them.
 constexpr int32_t StillFrameDuration = 100;
@@ -70,11 +69,7 @@ struct TilesetOutput {
     // By tile id, then variant number (0 for the plain look), so that a
     // listing of the sprite reads in the tileset's order.
     std::map<std::pair<uint32_t, int>, AnimationSource> animations;
-    std::map<uint32_t, RgbaImage> pictures;  // per tile id, as the tileset holds it
     std::map<FrameKey, FrameSource> frames;
-    std::optional<RgbaImage> sheet;
-    uint32_t sheetColumns = 0;
-    uint32_t sheetTileCount = 0;
 };
 
 // A colour that none of the visible pixels has, for the frame's colour key.
@@ -94,8 +89,8 @@ class WorldBuilder {
 public:
     explicit WorldBuilder(const TmxMap& map)
         : tmx(map), grid{double(map.tileWidth), double(map.tileHeight), map.height},
-          scaleX(ProgramTileWidth / map.tileWidth), scaleY(ProgramTileHeight / map.tileHeight),
-          outputs(map.tilesets.size())
+          scaleX(double(TileWidth) / map.tileWidth), scaleY(double(TileHeight) / map.tileHeight),
+          outputs(map.tilesets.size()), pictures(map)
     {
     }
 
@@ -122,23 +117,16 @@ public:
 private:
     // --- Layers ---------------------------------------------------------
 
-    // Cells back to front, as both the editor and the program's floor draw
-    // them: by rising column + row (screen rows from the top), then column.
+    // Cells in the editor's drawing order, which the program's floor keeps.
     void AddTileLayer(const TmxLayer& layer, bool floor)
     {
-        const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
-        for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
-            const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
-            const int64_t last = std::min<int64_t>(tmx.width - 1, diagonal);
-            for (int64_t column = first; column <= last; ++column) {
-                const GridCell cell{column, diagonal - column};
-                const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(column)];
-                if (gid != 0) AddLayerTile(layer, cell, gid, floor);
-            }
-        }
+        ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {
+            const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(cell.column)];
+            if (gid != 0) AddLayerTile(layer, cell, gid, floor);
+        });
     }
 
-    void AddLayerTile(const TmxLayer& layer, GridCell cell, uint32_t gid, bool floor)
+    void AddLayerTile(const TmxLayer& layer, EditorCell cell, uint32_t gid, bool floor)
     {
         const SourcePlace& place = layer.look.place;
         auto known = resolved.find(gid);
@@ -151,12 +139,13 @@ private:
         const TmxTileset& tileset = tmx.tilesets[tile.tileset];
         if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
         if (!layer.look.visible) return;
-        ScreenPoint corner = grid.TileLayerCorner();
+        EditorPoint corner = grid.TileLayerCorner();
         corner.x += layer.look.offsetX + tileset.offsetX;
         corner.y += layer.look.offsetY + tileset.offsetY;
         const Look look = MakeLook(tile, corner, LayerTileSize(tile), layer.look.opacity, place);
         const std::string& name = AnimationName(tile.tileset, look, place);
-        const int16_t x = int16_t(grid.ProgramX(cell)), y = int16_t(grid.ProgramY(cell));
+        const ProgramCell at = grid.EditorToProgram(cell);
+        const int16_t x = int16_t(at.x), y = int16_t(at.y);
         const int32_t spriteId = FirstTilesetSpriteId + int32_t(tile.tileset);
         if (floor) {
             world.map.floorTiles.push_back({x, y, 0, spriteId, name, 0});
@@ -197,25 +186,26 @@ private:
     {
         const PlacedTile tile = Resolve(object.gid, object.place);
         const TmxTileset& tileset = tmx.tilesets[tile.tileset];
-        const ScreenPoint natural = NaturalSize(tile.tileset, tile.tileId, object.place);
+        const EditorPoint natural = NaturalSize(tile.tileset, tile.tileId, object.place);
         const double width = object.width > 0 ? object.width : natural.x;
         const double height = object.height > 0 ? object.height : natural.y;
 
         // The editor scales the tile offset with the object, and shifts the
         // picture by the layer's offset; the object stands where its
         // picture's bottom centre ends up.
-        const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
-        const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
-        const RgbaImage& picture = Picture(tile.tileset, tile.tileId, object.place);
-        const ScreenPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
+        const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
+        const EditorPoint topLeft = AlignedTopLeft(tileset.alignment, width, height);
+        const RgbaImage& picture = pictures.Picture(tile.tileset, tile.tileId, object.place);
+        const EditorPoint bottomLeft = {position.x + topLeft.x + tileset.offsetX * width / picture.width +
                                             layer.look.offsetX,
                                         position.y + topLeft.y + height + tileset.offsetY * height / picture.height +
                                             layer.look.offsetY};
-        const GridCell cell = grid.CellUnder({bottomLeft.x + width / 2, bottomLeft.y});
-        const ScreenPoint centre = grid.CellCentre(cell);
-        const ScreenPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
+        const EditorCell cell = grid.ScreenToCell({bottomLeft.x + width / 2, bottomLeft.y});
+        const EditorPoint centre = grid.CellToScreen(cell);
+        const EditorPoint corner = {bottomLeft.x - centre.x, bottomLeft.y - centre.y};
 
-        const int64_t x = grid.ProgramX(cell), y = grid.ProgramY(cell);
+        const ProgramCell at = grid.EditorToProgram(cell);
+        const int64_t x = at.x, y = at.y;
         if (x < INT16_MIN || x > INT16_MAX || y < INT16_MIN || y > INT16_MAX) {
             throw ImportRefusal(object.place, "the object lies too far outside the map");
         }
@@ -227,7 +217,7 @@ private:
 
         // An object at the tile's own size draws the tile as it is.
         const bool ownSize = std::fabs(width - natural.x) < 1e-9 && std::fabs(height - natural.y) < 1e-9;
-        const ScreenPoint size = ownSize ? ScreenPoint{0, 0} : ScreenPoint{width, height};
+        const EditorPoint size = ownSize ? EditorPoint{0, 0} : EditorPoint{width, height};
         const Look look = MakeLook(tile, corner, size, layer.look.opacity, object.place);
         const std::string& name = AnimationName(tile.tileset, look, object.place);
         const int16_t x16 = int16_t(x), y16 = int16_t(y);
@@ -258,7 +248,7 @@ private:
         tile.tileId = id - tmx.tilesets[tile.tileset].firstGid;
         tile.flipH = (gid & FlippedHorizontally) != 0;
         tile.flipV = (gid & FlippedVertically) != 0;
-        Picture(tile.tileset, tile.tileId, place);  // the tile must exist
+        pictures.Picture(tile.tileset, tile.tileId, place);  // the tile must exist
         return tile;
     }
 
@@ -270,119 +260,31 @@ private:
         return layer.blocked.value_or(false);
     }
 
-    void Block(GridCell cell) { world.map.Cell(int(grid.ProgramX(cell)), int(grid.ProgramY(cell))).blocked = 1; }
-
-    const RgbaImage& Sheet(size_t index)
+    void Block(EditorCell cell)
     {
-        TilesetOutput& output = outputs[index];
-        if (output.sheet) return *output.sheet;
-        const TmxTileset& tileset = tmx.tilesets[index];
-        RgbaImage image = LoadOrRefuse(*tileset.sheet);  // a copy: the transparent colour is the tileset's
-        Spend(image, tileset.sheet->place);
-        if (tileset.transparentColour) ClearColour(image, *tileset.transparentColour);
-        const int64_t step = int64_t(tileset.tileWidth) + tileset.spacing;
-        const int64_t fitColumns = (int64_t(image.width) - 2 * tileset.margin + tileset.spacing) / step;
-        const int64_t fitRows = (int64_t(image.height) - 2 * tileset.margin + tileset.spacing) /
-                                (int64_t(tileset.tileHeight) + tileset.spacing);
-        output.sheetColumns = uint32_t(std::max<int64_t>(0, tileset.columns > 0 ? tileset.columns : fitColumns));
-        const int64_t fits = std::max<int64_t>(0, fitColumns) * std::max<int64_t>(0, fitRows);
-        output.sheetTileCount = uint32_t(tileset.tileCount >= 0 ? std::min<int64_t>(tileset.tileCount, fits) : fits);
-        output.sheet = std::move(image);
-        return *output.sheet;
-    }
-
-    // Every picture file is read once, however many tiles it holds.
-    const RgbaImage& LoadOrRefuse(const TmxImage& source)
-    {
-        if (const auto known = files.find(source.path); known != files.end()) return known->second;
-        RgbaImage image;
-        std::string error;
-        if (!LoadPng(source.path, image, error)) throw ImportRefusal(source.place, error);
-        Spend(image, source.place);
-        return files.emplace(source.path, std::move(image)).first->second;
-    }
-
-    // Counts a picture read or cut against the conversion's budget.
-    const RgbaImage& Spend(const RgbaImage& image, const SourcePlace& place)
-    {
-        picturePixelsRead += uint64_t(image.width) * image.height;
-        if (picturePixelsRead > MaxPicturePixelsRead) {
-            throw ImportRefusal(place, "the map's pictures hold more than " + std::to_string(MaxPicturePixelsRead) +
-                                           " pixels");
-        }
-        return image;
-    }
-
-    // The tile's picture as the tileset holds it, before scaling.
-    const RgbaImage& Picture(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        TilesetOutput& output = outputs[index];
-        if (const auto known = output.pictures.find(tileId); known != output.pictures.end()) return known->second;
-        const TmxTileset& tileset = tmx.tilesets[index];
-        RgbaImage picture = tileset.sheet ? CutFromSheet(index, tileId, usedAt) : FromCollection(index, tileId, usedAt);
-        Spend(picture, usedAt);
-        return output.pictures.emplace(tileId, std::move(picture)).first->second;
-    }
-
-    RgbaImage CutFromSheet(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        const TmxTileset& tileset = tmx.tilesets[index];
-        const RgbaImage& sheet = Sheet(index);
-        const TilesetOutput& output = outputs[index];
-        if (tileId >= output.sheetTileCount || output.sheetColumns == 0) {
-            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId) +
-                                            " (its picture holds " + std::to_string(output.sheetTileCount) + ")");
-        }
-        const uint64_t x =
-            tileset.margin + uint64_t(tileId % output.sheetColumns) * (tileset.tileWidth + tileset.spacing);
-        const uint64_t y =
-            tileset.margin + uint64_t(tileId / output.sheetColumns) * (tileset.tileHeight + tileset.spacing);
-        if (x + tileset.tileWidth > sheet.width || y + tileset.tileHeight > sheet.height) {
-            throw ImportRefusal(usedAt, "the tile " + std::to_string(tileId) + " of the tileset \"" + tileset.name +
-                                            "\" lies outside its picture");
-        }
-        return CutPicture(sheet, uint32_t(x), uint32_t(y), uint32_t(tileset.tileWidth), uint32_t(tileset.tileHeight));
-    }
-
-    RgbaImage FromCollection(size_t index, uint32_t tileId, const SourcePlace& usedAt)
-    {
-        const TmxTileset& tileset = tmx.tilesets[index];
-        const auto tile = tileset.tiles.find(tileId);
-        if (tile == tileset.tiles.end() || !tile->second.image) {
-            throw ImportRefusal(usedAt, "the tileset \"" + tileset.name + "\" has no tile " + std::to_string(tileId));
-        }
-        const TmxImage& source = *tile->second.image;
-        const RgbaImage& image = LoadOrRefuse(source);
-        if (source.width == 0 && source.height == 0 && source.x == 0 && source.y == 0) return image;
-        const uint64_t width =
-            source.width ? uint64_t(source.width) : image.width - std::min<uint64_t>(image.width, source.x);
-        const uint64_t height =
-            source.height ? uint64_t(source.height) : image.height - std::min<uint64_t>(image.height, source.y);
-        if (width == 0 || height == 0 || source.x + width > image.width || source.y + height > image.height) {
-            throw ImportRefusal(source.place, "the tile's part of the picture lies outside it");
-        }
-        return CutPicture(image, uint32_t(source.x), uint32_t(source.y), uint32_t(width), uint32_t(height));
+        const ProgramCell at = grid.EditorToProgram(cell);
+        world.map.Cell(int(at.x), int(at.y)).blocked = 1;
     }
 
     // The size the editor draws a tile at on a tile layer, in its pixels.
-    ScreenPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
+    EditorPoint NaturalSize(size_t index, uint32_t tileId, const SourcePlace& usedAt)
     {
         if (tmx.tilesets[index].gridRenderSize) return {grid.tileWidth, grid.tileHeight};
-        const RgbaImage& picture = Picture(index, tileId, usedAt);
+        const RgbaImage& picture = pictures.Picture(index, tileId, usedAt);
         return {double(picture.width), double(picture.height)};
     }
 
-    ScreenPoint LayerTileSize(const PlacedTile& tile) const
+    EditorPoint LayerTileSize(const PlacedTile& tile) const
     {
-        return tmx.tilesets[tile.tileset].gridRenderSize ? ScreenPoint{grid.tileWidth, grid.tileHeight}
-                                                         : ScreenPoint{0, 0};
+        return tmx.tilesets[tile.tileset].gridRenderSize ? EditorPoint{grid.tileWidth, grid.tileHeight}
+                                                         : EditorPoint{0, 0};
     }
 
     // --- Looks and their animations -------------------------------------
 
     // `corner`: the picture's bottom-left corner as seen from its cell's
     // centre, every offset included, in the editor's pixels.
-    Look MakeLook(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size, double opacity,
+    Look MakeLook(const PlacedTile& tile, EditorPoint corner, EditorPoint size, double opacity,
                   const SourcePlace& place)
     {
         Look look;
@@ -412,7 +314,7 @@ private:
     // The editor scales the tile offset by the drawn size over the size of
     // the frame's own picture, so frames whose pictures differ in size from
     // the animated tile's lie apart from it by the offset's share of that.
-    std::vector<std::pair<int64_t, int64_t>> FrameShifts(const PlacedTile& tile, ScreenPoint corner, ScreenPoint size,
+    std::vector<std::pair<int64_t, int64_t>> FrameShifts(const PlacedTile& tile, EditorPoint corner, EditorPoint size,
                                                          const Look& look, const SourcePlace& place)
     {
         std::vector<std::pair<int64_t, int64_t>> shifts;
@@ -420,12 +322,12 @@ private:
         if (tileset.offsetX == 0 && tileset.offsetY == 0) return shifts;
         const std::vector<TmxFrame> frames = Frames(tile.tileset, tile.tileId);
         if (frames.size() == 1 && frames[0].tileId == tile.tileId) return shifts;
-        const RgbaImage& own = Picture(tile.tileset, tile.tileId, place);
-        const ScreenPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
+        const RgbaImage& own = pictures.Picture(tile.tileset, tile.tileId, place);
+        const EditorPoint drawn = size.x > 0 ? size : NaturalSize(tile.tileset, tile.tileId, place);
         bool shifted = false;
         for (const TmxFrame& frame : frames) {
             const RgbaImage& picture =
-                Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
+                pictures.Picture(tile.tileset, frame.tileId, FramePlace(tile.tileset, tile.tileId, place));
             const double dx = tileset.offsetX * drawn.x * (1.0 / picture.width - 1.0 / own.width);
             const double dy = tileset.offsetY * drawn.y * (1.0 / picture.height - 1.0 / own.height);
             shifts.push_back({std::llround((corner.x + dx) * scaleX) - look.cornerX,
@@ -451,7 +353,7 @@ private:
         tile.tileset = index;
         tile.tileId = tileId;
         const TmxTileset& tileset = tmx.tilesets[index];
-        const ScreenPoint corner = {grid.TileLayerCorner().x + tileset.offsetX,
+        const EditorPoint corner = {grid.TileLayerCorner().x + tileset.offsetX,
                                     grid.TileLayerCorner().y + tileset.offsetY};
         return MakeLook(tile, corner, LayerTileSize(tile), 1, {});
     }
@@ -513,14 +415,14 @@ private:
     // frame's picture has another.
     FrameSource Pixels(size_t index, const Look& look, uint32_t tileId, const SourcePlace& place)
     {
-        const ScreenPoint natural = NaturalSize(index, look.tileId, place);
+        const EditorPoint natural = NaturalSize(index, look.tileId, place);
         const int64_t width = look.width ? look.width : ScaledSide(natural.x, scaleX, place);
         const int64_t height = look.height ? look.height : ScaledSide(natural.y, scaleY, place);
         const bool onGrid = DrawnOnTheGrid(index, look);
         const FrameKey key{tileId, look.flipH, look.flipV, width, height, look.opacity, onGrid};
         TilesetOutput& output = outputs[index];
         if (const auto known = output.frames.find(key); known != output.frames.end()) return known->second;
-        const RgbaImage& picture = Picture(index, tileId, place);
+        const RgbaImage& picture = pictures.Picture(index, tileId, place);
         RgbaImage image = ResamplePicture(picture, uint32_t(width), uint32_t(height));
         FlipPicture(image, look.flipH, look.flipV);
         if (onGrid) {
@@ -530,7 +432,7 @@ private:
             FlipPicture(turned, look.flipH, look.flipV);
             const CellDiamond sourceCell = {grid.tileWidth * picture.width / natural.x,
                                             grid.tileHeight * picture.height / natural.y};
-            CoverCellDiamond(image, turned, {ProgramTileWidth, ProgramTileHeight}, sourceCell);
+            CoverCellDiamond(image, turned, {double(TileWidth), double(TileHeight)}, sourceCell);
         }
         FadePicture(image, look.opacity / 255.0);
         FrameSettings settings;
@@ -545,8 +447,7 @@ private:
     bool DrawnOnTheGrid(size_t index, const Look& look) const
     {
         if (look.width == 0) return true;
-        return tmx.tilesets[index].gridRenderSize && look.width == int64_t(ProgramTileWidth) &&
-               look.height == int64_t(ProgramTileHeight);
+        return tmx.tilesets[index].gridRenderSize && look.width == TileWidth && look.height == TileHeight;
     }
 
     // --- Sprites --------------------------------------------------------
@@ -570,11 +471,7 @@ private:
     // letters, digits, '-', '_' and '.'.
     static std::string UniqueFileName(const std::string& tilesetName, size_t index, std::set<std::string>& taken)
     {
-        std::string stem;
-        for (char c : tilesetName.substr(0, 48)) {
-            const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.';
-            stem += plain ? c : '_';
-        }
+        std::string stem = FileNameWord(tilesetName.substr(0, LongestNameInFileName), "-_.");
         if (stem.empty() || stem[0] == '.') stem = "tileset" + std::to_string(index) + stem;
         std::string name = stem + ".spr";
         for (int n = 2; !taken.insert(name).second; ++n) name = stem + "-" + std::to_string(n) + ".spr";
@@ -587,8 +484,7 @@ private:
     const double scaleY;
     std::vector<TilesetOutput> outputs;
     std::map<uint32_t, PlacedTile> resolved;  // tile layers' ids, checked once each
-    std::map<std::string, RgbaImage> files;   // pictures read, by path
-    uint64_t picturePixelsRead = 0;           // read, copied and cut
+    TilesetPictures pictures;
     uint64_t framePixelsMade = 0;
     ConvertedWorld world;
 };

@@ -3,10 +3,10 @@
 // with one animation per way its tiles are drawn.
 #pragma once
 
-#include "tools/maptool/MapSource.h"
-#include "tools/maptool/MapText.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "sprite/SpriteListFile.h"
 #include "tools/tmximport/TmxMap.h"
+#include "tools/worldfiles/MapSource.h"
+#include "tools/worldfiles/SpriteSource.h"
 
 #include <optional>
 #include <string>

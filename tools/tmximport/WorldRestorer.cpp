@@ -1,23 +1,22 @@
 #include "tools/tmximport/WorldRestorer.h"
 
-#include "tools/maptool/MapFileCodec.h"
-#include "tools/spritetool/PngImage.h"
+#include "map/MapFile.h"
+#include "map/TileProjection.h"
 #include "tools/tiledworld/Base64.h"
 #include "tools/tiledworld/BytePatch.h"
+#include "tools/tiledworld/CellsProperty.h"
+#include "tools/tiledworld/IsoGrid.h"
 #include "tools/tiledworld/WorldProperties.h"
-#include "tools/tmximport/IsoPlacement.h"
-
-#include "base/BoundedReader.h"
+#include "tools/worldfiles/MapFileCodec.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteWriter.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <map>
 #include <optional>
 
 namespace {
-
-constexpr int16_t MaxCoordinate = INT16_MAX;
 
 // What a floor tile or object names: a sprite id, an animation, a direction.
 struct Named {
@@ -68,11 +67,8 @@ public:
     int64_t Whole(const char* name, int64_t fallback, int64_t low, int64_t high) const
     {
         if (!Has(name)) return fallback;
-        const std::string text = Raw(name);
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
+        int64_t value = 0;
+        if (!ParseWholeNumber(Raw(name), low, high, value)) {
             Refuse(name, "must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
         }
         return value;
@@ -111,8 +107,10 @@ public:
 
     ConvertedWorld Restore()
     {
-        if (tmx.tileWidth != 40 || tmx.tileHeight != 20) {
-            throw ImportRefusal({tmx.path, 0, "<map>"}, "a map made by tmxexport keeps the program's 40 x 20 tiles");
+        if (tmx.tileWidth != TileWidth || tmx.tileHeight != TileHeight) {
+            throw ImportRefusal({tmx.path, 0, "<map>"}, "a map made by tmxexport keeps the program's " +
+                                                            std::to_string(TileWidth) + " x " +
+                                                            std::to_string(TileHeight) + " tiles");
         }
         const Properties properties(tmx.properties, mapPlace);
         world.warnings = tmx.warnings;
@@ -134,7 +132,7 @@ public:
                          [](const FloorEntry& a, const FloorEntry& b) { return a.key < b.key; });
         for (FloorEntry& entry : floorEntries) world.map.floorTiles.push_back(std::move(entry.tile));
         RestoreCells(properties, marked);
-        world.mapBytes = Patched(EncodeMapFile(world.map), properties.Raw(worldprop::MapBytes), "test.map", mapPlace);
+        world.mapBytes = Patched(EncodeMapFile(world.map), properties.Raw(worldprop::MapBytes), MapFileName, mapPlace);
         return std::move(world);
     }
 
@@ -152,7 +150,7 @@ private:
         SpriteFile file;
         uint32_t firstFrameTile = 0;
         if (fromFile) file.fileName = properties.Text(worldprop::SpriteFile);
-        file.sprite.id = int32_t(properties.Whole("file id", spriteId, INT32_MIN, INT32_MAX));
+        file.sprite.id = int32_t(properties.Whole(worldprop::FileId, spriteId, INT32_MIN, INT32_MAX));
         file.sprite.pixelFormat = uint8_t(properties.Whole(worldprop::Format, 1, 0, 1));
         file.sprite.reserved = uint8_t(properties.Whole(worldprop::Reserved, 0, 0, 255));
         for (const auto& [id, tile] : tileset.tiles) {
@@ -188,7 +186,7 @@ private:
             if (frame != int64_t(animations.back().frames.size())) {
                 own.Refuse(worldprop::Frame, "must follow the frame before it");
             }
-            animations.back().frames.push_back(RestoreFrame(tile, own, file.sprite.pixelFormat));
+            animations.back().frames.push_back(RestoreFrame(tile, own));
             if (frame == 0) {
                 Place(shown, own);
                 named[id] = shown;
@@ -214,16 +212,16 @@ private:
         named.placeY = y;
     }
 
-    FrameSource RestoreFrame(const TmxTile& tile, const Properties& own, uint8_t pixelFormat)
+    // The frame as its tile keeps it: the writer stores its 0xRRGGBB pixels in
+    // the sprite's format.
+    FrameSource RestoreFrame(const TmxTile& tile, const Properties& own)
     {
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
         const std::string key = own.Raw(worldprop::Key, "#FF00FF");
-        if (key.size() != 7 || key[0] != '#' ||
-            key.find_first_not_of("0123456789ABCDEFabcdef", 1) != std::string::npos) {
+        if (key.empty() || key[0] != '#' || !ParseRgbDigits(key.substr(1), frame.colorKey)) {
             own.Refuse(worldprop::Key, "must be a colour #RRGGBB");
         }
-        frame.colorKey = uint32_t(std::strtoul(key.c_str() + 1, nullptr, 16));
         frame.flags = int32_t(own.Whole(worldprop::Flags, 0, INT32_MIN, INT32_MAX));
         const auto anchor = own.Pair(worldprop::Anchor, INT16_MIN, INT16_MAX);
         const auto offset = own.Pair(worldprop::Offset, INT16_MIN, INT16_MAX);
@@ -265,7 +263,6 @@ private:
             frame.pixels[i] = RgbOf(p);
             if (masked) frame.alphaMask[i] = p[3];
         }
-        (void)pixelFormat;  // the writer stores the pixels in the sprite's format
         return frame;
     }
 
@@ -305,7 +302,7 @@ private:
 
     static int16_t Coordinate(int64_t value, const SourcePlace& place)
     {
-        if (value < INT16_MIN || value > MaxCoordinate)
+        if (value < INT16_MIN || value > INT16_MAX)
             throw ImportRefusal(place, "the object lies too far outside the map");
         return int16_t(value);
     }
@@ -315,9 +312,10 @@ private:
         const Properties properties(layer.look.properties, layer.look.place);
         if (layer.look.blocked.value_or(false)) {
             for (size_t i = 0; i < layer.gids.size(); ++i) {
-                if (layer.gids[i])
-                    marked[size_t(tmx.height - 1 - int(i / size_t(tmx.width))) * size_t(tmx.width) +
-                           i % size_t(tmx.width)] = true;
+                if (!layer.gids[i]) continue;
+                const ProgramCell at =
+                    grid.EditorToProgram({int64_t(i % size_t(tmx.width)), int64_t(i / size_t(tmx.width))});
+                marked[size_t(at.y) * size_t(tmx.width) + size_t(at.x)] = true;
             }
             return;
         }
@@ -328,36 +326,31 @@ private:
             properties.Refuse(worldprop::FloorOrder, "must be runs \"column,row,first index,count\" apart by spaces");
         }
         std::vector<std::pair<int64_t, const FloorRun*>> starts;
-        for (const FloorRun& run : runs) starts.push_back({(run.column + run.row) * tmx.width + run.column, &run});
+        for (const FloorRun& run : runs) starts.push_back({DrawingOrderOf({run.column, run.row}, tmx.width), &run});
         std::stable_sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         size_t next = 0;  // the run that starts next
         const FloorRun* run = nullptr;
         int64_t taken = 0;  // tiles of `run` so far
         FloorOrderKey previous;
-        const int64_t lastDiagonal = int64_t(tmx.width) + tmx.height - 2;
-        for (int64_t diagonal = 0; diagonal <= lastDiagonal; ++diagonal) {
-            const int64_t first = std::max<int64_t>(0, diagonal - (tmx.height - 1));
-            const int64_t last = std::min<int64_t>(tmx.width - 1, diagonal);
-            for (int64_t column = first; column <= last; ++column) {
-                const int64_t row = diagonal - column;
-                const uint32_t gid = layer.gids[size_t(row) * size_t(tmx.width) + size_t(column)];
-                if (gid == 0) continue;
-                const Named& named = Resolve(gid, layer.look.place);
-                const int16_t x = int16_t(column), y = int16_t(tmx.height - 1 - row);
-                if (floor) {
-                    const int64_t key = diagonal * tmx.width + column;
-                    for (; next < starts.size() && starts[next].first <= key; ++next) {
-                        run = starts[next].second;
-                        taken = 0;
-                    }
-                    std::optional<int64_t> index;
-                    if (run && taken < run->count) index = run->first + taken++;
-                    AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
-                } else {
-                    world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
-                }
+        ForEachCellInDrawingOrder(tmx.width, tmx.height, [&](EditorCell cell) {
+            const uint32_t gid = layer.gids[size_t(cell.row) * size_t(tmx.width) + size_t(cell.column)];
+            if (gid == 0) return;
+            const Named& named = Resolve(gid, layer.look.place);
+            const ProgramCell at = grid.EditorToProgram(cell);
+            const int16_t x = int16_t(at.x), y = int16_t(at.y);
+            if (!floor) {
+                world.map.objects.push_back({x, y, x, y, z, named.spriteId, named.name, named.direction});
+                return;
             }
-        }
+            for (const int64_t order = DrawingOrderOf(cell, tmx.width);
+                 next < starts.size() && starts[next].first <= order; ++next) {
+                run = starts[next].second;
+                taken = 0;
+            }
+            std::optional<int64_t> index;
+            if (run && taken < run->count) index = run->first + taken++;
+            AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
+        });
     }
 
     // A floor tile goes where its index puts it in the floor's order. One the
@@ -388,17 +381,18 @@ private:
             const Named& named = Resolve(object.gid, object.place);
             const Properties own(object.properties, object.place);
             const TmxTileset& tileset = TilesetOf(object.gid);
-            const ScreenPoint position = grid.ObjectToScreen(object.x, object.y);
+            const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
             // The program draws frames at their own size: an object resized in
             // the editor stands where its top-left corner is.
-            const ScreenPoint topLeft = AlignedTopLeft(tileset.alignment, object.width, object.height);
-            const ScreenPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX -
+            const EditorPoint topLeft = AlignedTopLeft(tileset.alignment, object.width, object.height);
+            const EditorPoint point = {position.x + topLeft.x + tileset.offsetX + layer.look.offsetX -
                                            double(named.placeX),
                                        position.y + topLeft.y + tileset.offsetY + layer.look.offsetY -
                                            double(named.placeY)};
-            const GridCell cell = grid.CellUnder(point);
-            const int16_t x = Coordinate(grid.ProgramX(cell), object.place);
-            const int16_t y = Coordinate(grid.ProgramY(cell), object.place);
+            const EditorCell cell = grid.ScreenToCell(point);
+            const ProgramCell at = grid.EditorToProgram(cell);
+            const int16_t x = Coordinate(at.x, object.place);
+            const int16_t y = Coordinate(at.y, object.place);
             const int16_t z = int16_t(own.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
             if (floor) {
                 std::optional<int64_t> index;
@@ -426,23 +420,8 @@ private:
     void RestoreCells(const Properties& properties, const std::vector<bool>& marked)
     {
         for (size_t i = 0; i < marked.size(); ++i) world.map.cells[i].blocked = marked[i] ? 1 : 0;
-        const std::vector<uint8_t> bytes = properties.Bytes(worldprop::Cells);
-        BoundedReader reader(bytes.data(), bytes.size());
-        while (reader.Remaining() > 0) {
-            uint16_t x = 0, y = 0;
-            uint8_t blocked = 0;
-            int16_t value = 0;
-            int32_t size = 0;
-            if (!(reader.Read(x) && reader.Read(y) && reader.Read(blocked) && reader.Read(value) &&
-                  reader.Read(size)) ||
-                !reader.Fits(size, 1) || x >= tmx.width || y >= tmx.height) {
-                properties.Refuse(worldprop::Cells, "is damaged");
-            }
-            CellSource& cell = world.map.Cell(x, y);
-            cell.value = value;
-            const uint8_t* data = reader.Take(size_t(size));
-            cell.data.assign(data, data + size);
-            if (cell.blocked && blocked) cell.blocked = blocked;
+        if (!DecodeCellsProperty(properties.Bytes(worldprop::Cells), world.map)) {
+            properties.Refuse(worldprop::Cells, "is damaged");
         }
     }
 

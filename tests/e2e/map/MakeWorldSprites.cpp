@@ -3,7 +3,8 @@
 // alpha mask, one colour-keyed, one copied opaquely. Patterns rather than flat
 // colours, so that a pixel out of place shows; no pure red, which is the
 // frame-rate text's colour.
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/Files.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,10 @@
-// One sprite frame cut from a PNG: its pixels, and its transparency as a
-// colour key, an alpha mask, or none.
+// Sprite frames and pictures, both ways: a frame cut from a picture, its
+// transparency made a colour key, an alpha mask or none; and the picture a
+// frame shows when the program draws it.
 #pragma once
 
-#include "tools/spritetool/PngImage.h"
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteSource.h"
 
 #include <cstdint>
 #include <string>
@@ -39,3 +40,7 @@ uint32_t StoredColour(uint32_t rgb, uint8_t pixelFormat);
 // Warnings (the key colour on visible pixels, say) are appended to `warnings`.
 FrameSource MakeFrame(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                       const FrameSettings& settings, uint8_t pixelFormat, std::vector<std::string>& warnings);
+
+// Returns the picture `frame` shows when the program draws it: its pixels,
+// with the alpha of its mask, or clear where its key leaves pixels out.
+RgbaImage FramePicture(const FrameSource& frame);

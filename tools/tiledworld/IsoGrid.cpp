@@ -1,4 +1,6 @@
-#include "tools/tmximport/IsoPlacement.h"
+#include "tools/tiledworld/IsoGrid.h"
+
+#include "map/TileProjection.h"
 
 #include <cmath>
 
@@ -10,24 +12,30 @@ constexpr double EdgeTolerance = 1e-7;
 
 }  // namespace
 
-ScreenPoint IsoGrid::CellCentre(GridCell cell) const
+EditorPoint IsoGrid::CellToScreen(EditorCell cell) const
 {
     return {double(cell.column - cell.row) * tileWidth / 2, double(cell.column + cell.row + 1) * tileHeight / 2};
 }
 
-ScreenPoint IsoGrid::ObjectToScreen(double x, double y) const
+EditorPoint IsoGrid::ObjectToScreen(double x, double y) const
 {
     return {(x - y) / tileHeight * tileWidth / 2, (x + y) / 2};
 }
 
-GridCell IsoGrid::CellUnder(ScreenPoint point) const
+EditorPoint IsoGrid::ScreenToObject(EditorPoint point) const
+{
+    const double alongY = point.x * tileHeight / tileWidth;
+    return {point.y + alongY, point.y - alongY};
+}
+
+EditorCell IsoGrid::ScreenToCell(EditorPoint point) const
 {
     const double column = point.y / tileHeight + point.x / tileWidth;
     const double row = point.y / tileHeight - point.x / tileWidth;
     return {int64_t(std::ceil(column - EdgeTolerance)) - 1, int64_t(std::ceil(row - EdgeTolerance)) - 1};
 }
 
-ScreenPoint AlignedTopLeft(ObjectAlignment alignment, double width, double height)
+EditorPoint AlignedTopLeft(ObjectAlignment alignment, double width, double height)
 {
     switch (alignment) {
     case ObjectAlignment::TopLeft: return {0, 0};
@@ -41,4 +49,9 @@ ScreenPoint AlignedTopLeft(ObjectAlignment alignment, double width, double heigh
     case ObjectAlignment::BottomRight: return {-width, -height};
     }
     return {-width / 2, -height};
+}
+
+IsoGrid ProgramGrid(int64_t rows)
+{
+    return {double(TileWidth), double(TileHeight), rows};
 }

@@ -1,6 +1,11 @@
-// Writes sprite files from plain descriptions. Shared by the sprite tool and
-// the tests, which build their sprite files with it.
+// A sprite file as plain values, the way a content author thinks of it: each
+// frame's pixels as 0xRRGGBB colours, whatever the stored format. The sprite
+// writer makes files from it; a file read through the program's loader comes
+// back as it. Shared by the tools and the tests, which build their sprite
+// files with it.
 #pragma once
+
+#include "sprite/Sprite.h"
 
 #include <cstdint>
 #include <string>
@@ -26,7 +31,7 @@ struct FrameSource {
 };
 
 struct AnimationSource {
-    std::string name;  // at most 32 characters
+    std::string name;  // at most MaxAnimationNameLength characters
     int32_t direction = 0;
     std::vector<FrameSource> frames;
 };
@@ -38,13 +43,14 @@ struct SpriteSource {
     std::vector<AnimationSource> animations;
 };
 
-// Appends the stored bytes of one 0xRRGGBB colour; format 0 drops the low bits.
-void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelFormat);
+// Reads the sprite file `bytes` through the program's loader, at 32 bits per
+// pixel so that every pixel comes back as its whole 0xRRGGBB. Returns false,
+// with `error` naming the file by `name`, for a wrong magic or a file that
+// breaks the layout.
+bool ReadSpriteBytes(const std::vector<uint8_t>& bytes, const std::string& name, Sprite& sprite, std::string& error);
 
-// Returns the bytes of the whole sprite file. Names longer than 32 characters
-// are cut.
-std::vector<uint8_t> EncodeSpriteFile(const SpriteSource& sprite);
-
-// Writes `bytes` to the file at `path`, replacing it. Returns false when the
-// file cannot be written whole.
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Returns a frame or a sprite loaded at 32 bits per pixel as plain values,
+// which the writer turns back into the file but for the bytes its records do
+// not carry (a negative mask size, say).
+FrameSource SourceOf(const SpriteFrame& frame);
+SpriteSource SourceOf(const Sprite& sprite);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "sprite/SpriteListFile.h"
-#include "tools/maptool/MapSource.h"
+#include "tools/worldfiles/MapSource.h"
 
 #include <cstdint>
 #include <string>

@@ -18,7 +18,7 @@ struct FloorSource {
     int16_t y = 0;
     int16_t z = 0;
     int32_t spriteId = 0;
-    std::string animationName;  // at most 32 characters
+    std::string animationName;  // at most MaxAnimationNameLength characters
     int32_t direction = 0;
 };
 
@@ -29,7 +29,7 @@ struct ObjectSource {
     int16_t y1 = 0;
     int16_t z = 0;
     int32_t spriteId = 0;
-    std::string animationName;  // at most 32 characters
+    std::string animationName;  // at most MaxAnimationNameLength characters
     int32_t direction = 0;
 };
 
@@ -41,6 +41,7 @@ struct MapSource {
     std::vector<FloorSource> floorTiles;
     std::vector<ObjectSource> objects;
 
+    bool Contains(int64_t x, int64_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     CellSource& Cell(int x, int y) { return cells.at(static_cast<size_t>(y) * width + static_cast<size_t>(x)); }
     const CellSource& Cell(int x, int y) const
     {

@@ -1,4 +1,4 @@
-// PNG files as 8-bit RGBA pixels, read and written through libpng.
+// Pictures as 8-bit RGBA pixels, and PNG files through libpng.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,14 @@ inline uint32_t RgbOf(const uint8_t* pixel)
     return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
 }
 
+// Sets the red, green and blue bytes of an RGBA pixel from 0xRRGGBB.
+inline void SetRgb(uint8_t* pixel, uint32_t rgb)
+{
+    pixel[0] = static_cast<uint8_t>(rgb >> 16);
+    pixel[1] = static_cast<uint8_t>(rgb >> 8);
+    pixel[2] = static_cast<uint8_t>(rgb);
+}
+
 struct RgbaImage {
     uint32_t width = 0;
     uint32_t height = 0;
@@ -19,6 +27,10 @@ struct RgbaImage {
     const uint8_t* Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
     uint32_t Rgb(uint32_t x, uint32_t y) const { return RgbOf(Pixel(x, y)); }
 };
+
+// Returns the opaque picture of `pixels` (width x height colours 0x00RRGGBB,
+// top row first, as a 32-bit surface holds them).
+RgbaImage OpaqueImage(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels);
 
 // The largest picture read, per side and in all: a PNG header may claim any
 // size, and the pixels are allocated before they are read.
@@ -29,6 +41,13 @@ constexpr uint64_t MaxPicturePixels = uint64_t(1) << 26;
 // out as RGBA. Returns false, with `error` set, when the file cannot be read
 // or is larger than the limits.
 bool LoadPng(const std::string& path, RgbaImage& image, std::string& error);
-// Writes `image` as an RGBA PNG at `path`. Returns false, with `error` set,
-// when the file cannot be written.
-bool SavePng(const std::string& path, const RgbaImage& image, std::string& error);
+
+// What a PNG file keeps of a picture: red, green, blue and alpha, marked as
+// sRGB; or, for pictures of the screen, which the tests compare with
+// screenshots, red, green and blue alone.
+enum class PngChannels { Rgba, Rgb };
+
+// Writes `image` as an 8-bit PNG at `path`, replacing it. Returns false, with
+// `error` naming the file and what went wrong, when it cannot be written.
+bool SavePng(const std::string& path, const RgbaImage& image, std::string& error,
+             PngChannels channels = PngChannels::Rgba);

@@ -1,7 +1,9 @@
-#include "tools/maptool/MapText.h"
+#include "tools/worldfiles/MapText.h"
+
+#include "sprite/AnimationName.h"
+#include "tools/worldfiles/TextValues.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <map>
@@ -34,24 +36,15 @@ struct Parser {
         return false;
     }
 
-    bool Integer(const std::string& token, int64_t low, int64_t high, int64_t& value)
-    {
-        errno = 0;
-        char* end = nullptr;
-        const long long parsed = std::strtoll(token.c_str(), &end, 10);
-        if (token.empty() || *end != '\0' || errno == ERANGE || parsed < low || parsed > high) {
-            return Fail("'" + token + "' is not a whole number from " + std::to_string(low) + " to " +
-                        std::to_string(high));
-        }
-        value = parsed;
-        return true;
-    }
-
     template <typename T>
     bool Number(const std::string& token, T& value)
     {
+        const int64_t low = std::numeric_limits<T>::min(), high = std::numeric_limits<T>::max();
         int64_t parsed = 0;
-        if (!Integer(token, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), parsed)) return false;
+        if (!ParseWholeNumber(token, low, high, parsed)) {
+            return Fail("'" + token + "' is not a whole number from " + std::to_string(low) + " to " +
+                        std::to_string(high));
+        }
         value = static_cast<T>(parsed);
         return true;
     }
@@ -63,7 +56,10 @@ struct Parser {
             name.clear();
             return true;
         }
-        if (token.size() > 32) return Fail("the animation name '" + token + "' is longer than 32 characters");
+        if (token.size() > MaxAnimationNameLength) {
+            return Fail("the animation name '" + token + "' is longer than " + std::to_string(MaxAnimationNameLength) +
+                        " characters");
+        }
         name = token;
         return true;
     }

@@ -1,6 +1,4 @@
-#include "tools/tmximport/TilePicture.h"
-
-#include <png.h>
+#include "tools/worldfiles/TilePicture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,20 +37,11 @@ bool HardEdged(const RgbaImage& image)
     return true;
 }
 
-// Whether the centre of pixel (x, y) of a picture `height` rows high lies
-// strictly inside the diamond `cell` standing on its bottom-left corner.
-bool InsideCell(uint32_t x, uint32_t y, uint32_t height, CellDiamond cell)
-{
-    const double dx = std::fabs(x + 0.5 - cell.width / 2) / (cell.width / 2);
-    const double dy = std::fabs(y + 0.5 - (height - cell.height / 2)) / (cell.height / 2);
-    return dx + dy < 1;
-}
-
 bool CoversCell(const RgbaImage& image, CellDiamond cell)
 {
     for (uint32_t y = 0; y < image.height; ++y) {
         for (uint32_t x = 0; x < image.width; ++x) {
-            if (InsideCell(x, y, image.height, cell) && image.Pixel(x, y)[3] != 255) return false;
+            if (cell.HoldsPixel(x, y, image.height) && image.Pixel(x, y)[3] != 255) return false;
         }
     }
     return true;
@@ -157,7 +146,7 @@ void CoverCellDiamond(RgbaImage& frame, const RgbaImage& source, CellDiamond fra
     for (uint32_t y = 0; y < frame.height; ++y) {
         for (uint32_t x = 0; x < frame.width; ++x) {
             uint8_t* p = &frame.rgba[(size_t(y) * frame.width + x) * 4];
-            if (p[3] == 255 || !InsideCell(x, y, frame.height, frameCell)) continue;
+            if (p[3] == 255 || !frameCell.HoldsPixel(x, y, frame.height)) continue;
             if (p[3] == 0) {
                 // A cleared pixel's colour may be no colour at all: none of
                 // the source pixels under it need have been opaque.

@@ -1,4 +1,4 @@
-#include "tools/spritetool/FrameImage.h"
+#include "tools/worldfiles/FrameImage.h"
 
 namespace {
 
@@ -81,4 +81,21 @@ FrameSource MakeFrame(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t
         warnings.push_back(std::to_string(hiddenByKey) + " visible pixels have the key colour and will not be drawn");
     }
     return frame;
+}
+
+RgbaImage FramePicture(const FrameSource& frame)
+{
+    RgbaImage image;
+    image.width = frame.width;
+    image.height = frame.height;
+    const size_t count = size_t(frame.width) * frame.height;
+    image.rgba.resize(count * 4);
+    const bool masked = frame.alphaMask.size() >= count;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t rgb = frame.pixels[i];
+        uint8_t* p = &image.rgba[i * 4];
+        SetRgb(p, rgb);
+        p[3] = masked ? frame.alphaMask[i] : ((frame.flags & 1) || rgb != frame.colorKey) ? 255 : 0;
+    }
+    return image;
 }

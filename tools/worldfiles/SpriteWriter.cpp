@@ -1,11 +1,23 @@
-#include "tools/spritetool/SpriteWriter.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include "base/ByteWriter.h"
 #include "sprite/SpriteFile.h"
 
-#include <cstdio>
-
 namespace {
+
+// Appends the stored bytes of one 0xRRGGBB colour: 5-6-5 high byte first, or
+// blue, green, red.
+void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelFormat)
+{
+    const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    if (pixelFormat == 0) {
+        ByteWriter(bytes).WriteBigEndian(static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
+    } else {
+        bytes.push_back(static_cast<uint8_t>(b));
+        bytes.push_back(static_cast<uint8_t>(g));
+        bytes.push_back(static_cast<uint8_t>(r));
+    }
+}
 
 // A block of the frame: its length, then its bytes.
 void WriteBlock(ByteWriter& out, const std::vector<uint8_t>& block)
@@ -42,18 +54,6 @@ void WriteFrame(std::vector<uint8_t>& bytes, const FrameSource& frame, uint8_t p
 
 }  // namespace
 
-void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelFormat)
-{
-    const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    if (pixelFormat == 0) {
-        ByteWriter(bytes).WriteBigEndian(static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
-    } else {
-        bytes.push_back(static_cast<uint8_t>(b));
-        bytes.push_back(static_cast<uint8_t>(g));
-        bytes.push_back(static_cast<uint8_t>(r));
-    }
-}
-
 std::vector<uint8_t> EncodeSpriteFile(const SpriteSource& sprite)
 {
     std::vector<uint8_t> bytes(SpriteMagic, SpriteMagic + SpriteMagicSize);
@@ -69,12 +69,4 @@ std::vector<uint8_t> EncodeSpriteFile(const SpriteSource& sprite)
         for (const FrameSource& frame : animation.frames) WriteFrame(bytes, frame, sprite.pixelFormat);
     }
     return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
 }
