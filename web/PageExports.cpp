@@ -10,10 +10,13 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
 namespace {
+
+static_assert(sizeof(PageView) == 8 * sizeof(int32_t), "page_view hands the view over as eight numbers");
 
 std::unique_ptr<PageWorld> world;
 uint8_t keysDown[256];
@@ -109,6 +112,27 @@ EMSCRIPTEN_KEEPALIVE const char* page_rate_text()
 EMSCRIPTEN_KEEPALIVE const char* page_message()
 {
     return message;
+}
+
+// The view of the running world (PageView's eight numbers in order), or
+// null when no world runs.
+EMSCRIPTEN_KEEPALIVE const int32_t* page_view()
+{
+    static int32_t numbers[8];
+    if (!world) return nullptr;
+    const PageView view = world->View();
+    std::memcpy(numbers, &view, sizeof view);
+    return numbers;
+}
+
+// Puts the running world's view where `numbers` (eight, as page_view gives
+// them) says, as far as the map allows.
+EMSCRIPTEN_KEEPALIVE void page_restore_view(const int32_t* numbers)
+{
+    if (!world) return;
+    PageView view;
+    std::memcpy(&view, numbers, sizeof view);
+    world->RestoreView(view);
 }
 
 // Mean microseconds of `repetitions` frames drawn as a pass draws them

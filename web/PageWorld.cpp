@@ -48,3 +48,32 @@ void PageWorld::DrawFrame()
     std::memset(frame.data(), 0, frame.size() * sizeof frame[0]);
     DrawScene(map, surface);
 }
+
+PageView PageWorld::View() const
+{
+    PageView view;
+    view.cameraX = map.cameraX;
+    view.cameraY = map.cameraY;
+    const Walker* walkers[2] = {&walker1, &walker2};
+    for (int i = 0; i < 2; ++i) {
+        view.walkerX[i] = walkers[i]->entry->object.x0;
+        view.walkerY[i] = walkers[i]->entry->object.y0;
+        view.walkerDirection[i] = walkers[i]->direction;
+    }
+    return view;
+}
+
+void PageWorld::RestoreView(const PageView& view)
+{
+    Walker* walkers[2] = {&walker1, &walker2};
+    for (int i = 0; i < 2; ++i) {
+        SceneObject& at = walkers[i]->entry->object;
+        map.MoveObject(walkers[i]->entry, view.walkerX[i] - at.x0, view.walkerY[i] - at.y0, 0);
+        walkers[i]->direction = view.walkerDirection[i];
+        walkers[i]->entry->object.direction = view.walkerDirection[i];
+    }
+    if (view.cameraX >= 0 && view.cameraX < map.width && view.cameraY >= 0 && view.cameraY < map.height) {
+        map.cameraX = view.cameraX;
+        map.cameraY = view.cameraY;
+    }
+}

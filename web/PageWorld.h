@@ -20,6 +20,15 @@ constexpr int32_t PageFrameHeight = 480;
 // Milliseconds, as GetTickCount gives them; read twice in every pass.
 using PageClock = uint32_t (*)();
 
+// Where the view was: the camera's tile, and each walker's cell and
+// direction. The page carries it from a world to the same world reopened
+// (the live view of a map being edited), so that an edit does not send the
+// view back to the start.
+struct PageView {
+    int32_t cameraX = 0, cameraY = 0;
+    int32_t walkerX[2] = {}, walkerY[2] = {}, walkerDirection[2] = {};
+};
+
 class PageWorld {
 public:
     PageWorld();
@@ -41,6 +50,14 @@ public:
 
     // Clears the frame and draws the map into it, the drawing part of a pass.
     void DrawFrame();
+
+    // The view now, a step under way left out (its walker is still on the
+    // cell it leaves).
+    PageView View() const;
+    // After Start: each walker onto its cell of `view` when it can step
+    // there (the cell is on this map and not blocked), turned as it was; the
+    // camera onto its tile when the map has that tile.
+    void RestoreView(const PageView& view);
 
     // The frame's pixels, rows top first, each 0x00RRGGBB.
     const std::vector<uint32_t>& Frame() const { return frame; }

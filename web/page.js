@@ -4,10 +4,16 @@
 // of its own, as every run of the program gets a process: nothing of a world
 // that failed or stopped is left for the next one.
 //
+// A Tiled map (a .tmx with its tilesets and pictures) is converted first by
+// the tmximport tool itself, a module of its own (importer.js) that is
+// loaded the first time a map is opened; the world it makes is then opened
+// as any other, and can be saved as a zip.
+//
 // ?kernels=plain loads the module with the reference kernels even where the
 // browser has WebAssembly SIMD. ?held-clock runs no loop: whoever drives the
 // page (a test) calls viewer.pass(tick) for each pass, with the tick that
-// both clock readings of that pass give.
+// both clock readings of that pass give. ?live shows the map or world that
+// web/serve.py --live serves, again each time one of its files changes.
 'use strict';
 
 const FrameWidth = 640, FrameHeight = 480;
@@ -16,11 +22,15 @@ const WorldFolder = '/world';
 
 const params = new URLSearchParams(location.search);
 const holdClock = params.has('held-clock');
+const live = params.has('live');
 
 const canvas = document.getElementById('frame');
 const context = canvas.getContext('2d');
 const messageBox = document.getElementById('message');
 const statusLine = document.getElementById('status');
+const notesBox = document.getElementById('notes');
+const saveButton = document.getElementById('save-world');
+const walkerBox = document.getElementById('walker');
 
 // i8x16.popcnt of a splat: valid only where the browser has WebAssembly SIMD.
 const SimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0,
@@ -39,8 +49,14 @@ const viewer = {
     kernels,
     module: null,
     opening: null,      // the promise of the world being opened
+    notes: '',          // what tmximport printed for the Tiled map opened
+    converted: null,    // the world converted from that map: [{path, bytes}]
+    liveVersion: 0,     // the version of the live files shown
+    keptView: null,     // the view of a world that ended, for the same world reopened
     pass: (tick) => runPass(tick),
     openFiles: (files, name) => openWorld(files, name),
+    // Where the camera and the walkers are: PageView's eight numbers, or null.
+    view: () => currentView(),
     // Mean microseconds of a frame's clear and DrawMap over `repetitions`.
     measureFrame: (repetitions) => (viewer.module ? viewer.module._page_measure_frame(repetitions) : 0),
 };
@@ -68,9 +84,18 @@ function showMessage(text) {
     messageBox.hidden = !text;
 }
 
+function showNotes(text) {
+    viewer.notes = text;
+    notesBox.textContent = text;
+    notesBox.hidden = !text;
+}
+
+const errorText = (error) => (error && error.message ? error.message : String(error));
+
 // The frame of a world that has ended goes with it, as the program's window
 // does: what stays is the message.
 function endWorld(state, text) {
+    viewer.keptView = currentView() || viewer.keptView;
     viewer.state = state;
     viewer.module = null;
     keysDown.fill(0);
@@ -133,12 +158,14 @@ function worldFiles(files) {
     return clean.filter((f) => f.path.startsWith(root)).map((f) => ({ path: f.path.slice(root.length), bytes: f.bytes }));
 }
 
-function writeFiles(module, files) {
-    module.FS.mkdir(WorldFolder);
+// The files under `root` in the module's file system, with their paths; no
+// path leaves it.
+function writeTree(module, root, files) {
+    module.FS.mkdir(root);
     for (const file of files) {
         const parts = file.path.split('/').filter((p) => p && p !== '.' && p !== '..');
         if (!parts.length) continue;
-        let folder = WorldFolder;
+        let folder = root;
         for (const part of parts.slice(0, -1)) {
             folder += '/' + part;
             if (!module.FS.analyzePath(folder).exists) module.FS.mkdir(folder);
@@ -158,7 +185,17 @@ function startFailure(module, files) {
     return 'The world did not start: "SpriteList.txt" or "test.map" cannot be read.';
 }
 
-async function openWorld(files, name) {
+// The view of the world running now (PageView's eight numbers), or null.
+function currentView() {
+    const view = viewer.module && viewer.module._page_view();
+    return view ? Array.from(new Int32Array(viewer.module.HEAPU8.buffer, view, 8)) : null;
+}
+
+// Opens a world. With `keepView` the view of the world shown last (the same
+// world, reopened) is carried over as far as the new one allows.
+async function openWorld(files, name, keepView) {
+    const kept = keepView ? currentView() || viewer.keptView : null;
+    viewer.keptView = null;
     viewer.module = null;
     viewer.world = name;
     viewer.state = 'loading';
@@ -169,7 +206,7 @@ async function openWorld(files, name) {
             await moduleFactory;
             const module = await createViewerModule({ print: () => {}, printErr: () => {} });
             const world = worldFiles(files);
-            writeFiles(module, world);
+            writeTree(module, WorldFolder, world);
             const folder = module._malloc(WorldFolder.length + 1);
             module.stringToUTF8(WorldFolder, folder, WorldFolder.length + 1);
             const started = module._page_open(folder);
@@ -179,6 +216,12 @@ async function openWorld(files, name) {
                 endWorld('failed', startFailure(module, world));
                 return;
             }
+            if (kept) {
+                const numbers = module._malloc(kept.length * 4);
+                module.HEAP32.set(kept, numbers >> 2);
+                module._page_restore_view(numbers);
+                module._free(numbers);
+            }
             context.fillStyle = '#000';
             context.fillRect(0, 0, FrameWidth, FrameHeight);
             viewer.module = module;
@@ -186,35 +229,186 @@ async function openWorld(files, name) {
             showStatus();
             if (!holdClock) loop(module);
         } catch (error) {
-            endWorld('failed', 'The world could not be opened: ' + (error && error.message ? error.message : error));
+            endWorld('failed', 'The world could not be opened: ' + errorText(error));
         }
     })();
     viewer.opening = opened;
     return opened;
 }
 
+// The bytes of a picked or dropped file, within the limits of zip.js: a
+// file too large to read is refused by its size before it is read.
+async function readFile(file, path) {
+    if (file.size > FileLimit) {
+        throw new Error(path + ' is ' + file.size + ' bytes, more than the limit of ' + FileLimit + ' bytes a file');
+    }
+    try {
+        return new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+        throw new Error(path + ' cannot be read: ' + errorText(error));
+    }
+}
+
+function checkWorldSize(list) {
+    const total = list.reduce((sum, file) => sum + file.size, 0);
+    if (total > WorldLimit) {
+        throw new Error('the files opened are ' + total + ' bytes, more than the limit of ' + WorldLimit + ' bytes in all');
+    }
+}
+
 async function readFileList(list) {
+    checkWorldSize([...list]);
     const files = [];
     for (const file of list) {
-        files.push({ path: file.webkitRelativePath || file.name, bytes: new Uint8Array(await file.arrayBuffer()) });
+        const path = file.webkitRelativePath || file.name;
+        files.push({ path, bytes: await readFile(file, path) });
     }
     return files;
 }
 
-// A lone zip is a world packed; anything else is the world's files.
-async function openPicked(files, name) {
-    if (files.length === 1 && /\.zip$/i.test(files[0].path)) {
-        try {
+// A lone zip is a world or a Tiled map packed; anything else is their files.
+// `read` gives the files (it may fail: too large, unreadable).
+async function openPicked(read, name) {
+    let files;
+    try {
+        files = await read();
+        if (files.length === 1 && /\.zip$/i.test(files[0].path)) {
             files = await readZip(files[0].bytes.buffer.slice(files[0].bytes.byteOffset,
                                                               files[0].bytes.byteOffset + files[0].bytes.length));
-        } catch (error) {
-            viewer.world = name;
-            endWorld('failed', error.message);
-            return;
+        }
+    } catch (error) {
+        viewer.world = name(null);
+        viewer.source = null;
+        showNotes('');
+        endWorld('failed', error.message);
+        return;
+    }
+    const world = name(files);
+    const map = tiledMapOf(files);
+    await openSource(map ? { tiled: map, files, name: world } : { files, name: world });
+}
+
+// ---- Tiled maps ----------------------------------------------------------
+
+const baseName = (path) => path.slice(path.lastIndexOf('/') + 1);
+const folderOf = (path) => path.slice(0, path.lastIndexOf('/') + 1);
+const cleanPath = (path) => path.replace(/\\/g, '/').replace(/^\/+/, '');
+
+// The Tiled map among the files when they hold no world ("SpriteList.txt"):
+// the .tmx file nearest the top, of those the first by name.
+function tiledMapOf(files) {
+    const paths = files.map((f) => cleanPath(f.path));
+    if (paths.some((p) => baseName(p) === 'SpriteList.txt')) return null;
+    const depth = (p) => p.split('/').length;
+    const maps = paths.filter((p) => /\.tmx$/i.test(p)).sort((a, b) => depth(a) - depth(b) || (a < b ? -1 : a > b));
+    return maps.length ? maps[0] : null;
+}
+
+// What is shown, and shown again when its files change or the walker is
+// switched: {files, name} of a world, or with `tiled` (the .tmx's path) a map.
+viewer.source = null;
+
+async function openSource(source, keepView) {
+    viewer.source = source;
+    viewer.converted = null;
+    saveButton.hidden = true;
+    if (!source.tiled) {
+        showNotes('');
+        return openWorld(source.files, source.name, keepView);
+    }
+    viewer.world = source.name;
+    viewer.state = 'loading';
+    showMessage('');
+    showStatus();
+    let result;
+    try {
+        result = await importTiled(source.files, source.tiled);
+    } catch (error) {
+        result = { world: null, output: 'The map could not be converted: ' + errorText(error) };
+    }
+    if (viewer.source !== source) return;  // another one was opened meanwhile
+    if (!result.world) {
+        showNotes('');
+        endWorld('failed', result.output);
+        return;
+    }
+    viewer.converted = result.world;
+    saveButton.hidden = false;
+    showNotes(result.output);
+    await openWorld(result.world, source.name, keepView);
+}
+
+let importerScript = null;
+
+// The demo world's walker sprite, the file its "SpriteList.txt" lists under id 2.
+async function demoWalker() {
+    const fetched = async (name) => {
+        const response = await fetch('demo-world/' + encodeURIComponent(name));
+        if (!response.ok) throw new Error('demo-world/' + name + ': ' + response.status);
+        return new Uint8Array(await response.arrayBuffer());
+    };
+    const list = new TextDecoder().decode(await fetched('SpriteList.txt')).split(/\s+/);
+    for (let i = 1; i + 1 < list.length; i += 2) {
+        if (list[i] === '2') return { path: list[i + 1], bytes: await fetched(list[i + 1]) };
+    }
+    throw new Error('the demo world lists no walker sprite');
+}
+
+// Runs tmximport on the map at `mapPath` among `files`, in a fresh instance
+// of the importer, from the map's own folder as a user would:
+// `tmximport <map.tmx> /world [--walker <the demo walker>]`. Returns
+// {world: [{path, bytes}] or null when refused, output: what it printed}.
+async function importTiled(files, mapPath) {
+    importerScript = importerScript || loadScript('importer.js');
+    try {
+        await importerScript;
+    } catch (error) {
+        importerScript = null;
+        throw error;
+    }
+    const printed = [];
+    const module = await createImporterModule({ print: (line) => printed.push(line), printErr: (line) => printed.push(line) });
+    writeTree(module, '/map', files.map((f) => ({ path: cleanPath(f.path), bytes: f.bytes })));
+    module.FS.chdir('/map/' + folderOf(mapPath));
+    const args = [baseName(mapPath), '/world'];
+    if (walkerBox.checked) {
+        const walker = await demoWalker();
+        writeTree(module, '/walker', [walker]);
+        args.push('--walker', '/walker/' + walker.path);
+    }
+    const status = module.callMain(args);
+    const output = printed.join('\n');
+    return { world: status === 0 ? readTree(module, '/world', '') : null, output };
+}
+
+function readTree(module, folder, prefix) {
+    const files = [];
+    for (const name of module.FS.readdir(folder).sort()) {
+        if (name === '.' || name === '..') continue;
+        const path = folder + '/' + name;
+        if (module.FS.isDir(module.FS.stat(path).mode)) {
+            files.push(...readTree(module, path, prefix + name + '/'));
+        } else {
+            files.push({ path: prefix + name, bytes: module.FS.readFile(path) });
         }
     }
-    await openWorld(files, name);
+    return files;
 }
+
+saveButton.addEventListener('click', () => {
+    if (!viewer.converted || !viewer.source || !viewer.source.tiled) return;
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(writeZip(viewer.converted));
+    link.download = baseName(viewer.source.tiled).replace(/\.tmx$/i, '') + '.zip';
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+});
+
+walkerBox.addEventListener('change', () => {
+    if (viewer.source && viewer.source.tiled) viewer.opening = openSource(viewer.source, true);
+});
 
 function nameOf(files) {
     if (!files.length) return 'nothing';
@@ -225,11 +419,10 @@ function nameOf(files) {
 for (const id of ['open-folder', 'open-files']) {
     const input = document.getElementById(id);
     input.addEventListener('change', () => {
-        viewer.opening = (async () => {
-            const files = await readFileList(input.files);
-            input.value = '';
-            await openPicked(files, nameOf(files));
-        })();
+        const list = [...input.files];
+        input.value = '';
+        viewer.opening = openPicked(() => readFileList(list),
+                                    (files) => nameOf(files || list.map((f) => ({ path: f.webkitRelativePath || f.name }))));
     });
 }
 
@@ -237,19 +430,28 @@ for (const id of ['open-folder', 'open-files']) {
 
 function readEntry(entry, files) {
     if (entry.isFile) {
-        return new Promise((resolve) => entry.file(async (file) => {
-            files.push({ path: entry.fullPath, bytes: new Uint8Array(await file.arrayBuffer()) });
-            resolve();
-        }, resolve));
+        return new Promise((resolve, reject) => entry.file(async (file) => {
+            try {
+                checkWorldSize([{ size: files.reduce((sum, f) => sum + f.bytes.length, 0) }, file]);
+                files.push({ path: entry.fullPath, bytes: await readFile(file, entry.fullPath.replace(/^\/+/, '')) });
+                resolve();
+            } catch (error) {
+                reject(error);
+            }
+        }, (error) => reject(new Error(entry.fullPath.replace(/^\/+/, '') + ' cannot be read: ' + errorText(error)))));
     }
     const reader = entry.createReader();
     // A folder's entries come in batches until an empty one.
-    return new Promise((resolve) => {
+    return new Promise((resolve, reject) => {
         const next = () => reader.readEntries(async (entries) => {
             if (!entries.length) return resolve();
-            for (const child of entries) await readEntry(child, files);
+            try {
+                for (const child of entries) await readEntry(child, files);
+            } catch (error) {
+                return reject(error);
+            }
             next();
-        }, resolve);
+        }, (error) => reject(new Error(entry.fullPath.replace(/^\/+/, '') + ' cannot be read: ' + errorText(error))));
         next();
     });
 }
@@ -265,15 +467,17 @@ document.addEventListener('drop', (event) => {
     // The items are only readable while the event is handled: take them now.
     const entries = [...event.dataTransfer.items].map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry()).filter(Boolean);
     const dropped = [...event.dataTransfer.files];
-    viewer.opening = (async () => {
+    const read = async () => {
         const files = [];
         if (entries.length) {
             for (const entry of entries) await readEntry(entry, files);
         } else {
             files.push(...await readFileList(dropped));
         }
-        await openPicked(files, nameOf(files.map((f) => ({ path: f.path.replace(/^\/+/, '') }))));
-    })();
+        return files;
+    };
+    const named = (files) => nameOf((files || dropped.map((f) => ({ path: f.name }))).map((f) => ({ path: f.path.replace(/^\/+/, '') })));
+    viewer.opening = openPicked(read, named);
 });
 
 // ---- keys ----------------------------------------------------------------
@@ -320,10 +524,69 @@ async function openDemoWorld() {
             if (!response.ok) throw new Error('demo-world/' + name + ': ' + response.status);
             return { path: name, bytes: new Uint8Array(await response.arrayBuffer()) };
         }));
-        await openWorld(files, 'the demo world');
+        await openSource({ files, name: 'the demo world' });
     } catch (error) {
         viewer.world = 'the demo world';
         endWorld('failed', 'The demo world could not be fetched: ' + error.message);
     }
 }
-viewer.opening = openDemoWorld();
+viewer.opening = live ? openLive() : openDemoWorld();
+
+// ---- live: the map or world that web/serve.py --live serves ------------
+
+// The files as the server lists them now, and the version they make.
+async function fetchLive() {
+    const response = await fetch('live/state', { cache: 'no-store' });
+    if (!response.ok) throw new Error('live/state: ' + response.status);
+    const state = await response.json();
+    const files = await Promise.all(state.files.map(async (path) => {
+        const file = await fetch('live/files/' + path.split('/').map(encodeURIComponent).join('/'), { cache: 'no-store' });
+        if (!file.ok) throw new Error(path + ' cannot be read (' + file.status + ')');
+        return { path, bytes: new Uint8Array(await file.arrayBuffer()) };
+    }));
+    return { state, files };
+}
+
+// Shows the live files, then again each time the server says they changed:
+// the view kept, a state that cannot be read shown until the next change.
+async function openLive() {
+    let shown = null, wanted = 0, busy = false;
+    const show = async () => {
+        busy = true;
+        try {
+            while (wanted !== shown) {
+                const version = wanted;
+                let fetched;
+                try {
+                    fetched = await fetchLive();
+                } catch (error) {
+                    viewer.world = 'the live files';
+                    viewer.source = null;
+                    endWorld('failed', 'The files cannot be read now: ' + error.message);
+                    shown = version;
+                    continue;
+                }
+                const { state, files } = fetched;
+                const source = state.map ? { tiled: state.map, files, name: state.name } : { files, name: state.name };
+                viewer.opening = openSource(source, shown !== null);
+                await viewer.opening;
+                shown = version;
+                viewer.liveVersion = state.version;
+            }
+        } finally {
+            busy = false;
+        }
+    };
+    const events = new EventSource('live/events');
+    events.onmessage = (event) => {
+        wanted = Number(event.data);
+        if (!busy) show();
+    };
+    // The browser tries again by itself; until anything was shown, say why
+    // nothing is.
+    events.onerror = () => {
+        if (shown !== null || busy) return;
+        viewer.world = 'the live files';
+        endWorld('failed', 'No live map or world is served here: start web/serve.py with --live.');
+    };
+}

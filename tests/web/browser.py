@@ -143,6 +143,16 @@ class Browser:
         node = self.call("DOM.querySelector", nodeId=root, selector=selector)["nodeId"]
         self.call("DOM.setFileInputFiles", nodeId=node, files=[os.path.abspath(p) for p in paths])
 
+    def drop(self, paths, x=300, y=300):
+        """Drops files or folders on the page at (x, y), as from a file manager."""
+        data = {"items": [], "files": [os.path.abspath(p) for p in paths], "dragOperationsMask": 1}
+        for kind in ("dragEnter", "dragOver", "drop"):
+            self.call("Input.dispatchDragEvent", type=kind, x=x, y=y, data=data)
+
+    def save_downloads(self, folder):
+        """Downloads of the tab go into `folder`, without asking."""
+        self.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=os.path.abspath(folder))
+
     def element_box(self, selector):
         return self.evaluate("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
                              " return [r.x, r.y, r.width, r.height]; })()" % json.dumps(selector))

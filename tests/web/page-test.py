@@ -18,17 +18,31 @@ modules: the SSE2 kernels as WebAssembly SIMD, and the reference kernels.
            program's rule gives
   faults   a map one byte short shows "Wrong map file.", a sprite with a
            wrong magic stops the world with the program's ErrLog line, a
-           world without "SpriteList.txt" and a damaged zip say so; a good
-           world opened after each of them shows
+           world without "SpriteList.txt", a damaged zip, zip bombs and a
+           file too large to read say so; a good world opened after each of
+           them shows
+  tiled    a Tiled map dropped as a folder and as a zip equals native
+           tmximport + maptool render, with the tool's notes; its saved zip
+           holds the tool's files; a refused map shows the tool's refusal;
+           the demo walker walks on it as on tmximport --walker's world
+  live     serve.py --live: a map rewritten on disk shows within a second,
+           the view kept; a broken one says so and recovers; the server
+           refuses ".." and absolute paths
 
 Pictures that differ are kept in the scratch folder.
 """
+import base64
+import gzip
+import http.client
 import os
 import shutil
 import subprocess
+import struct
 import sys
 import tempfile
+import time
 import zipfile
+import zlib
 
 import numpy
 from PIL import Image
@@ -80,8 +94,8 @@ def expect_same(shown, expected_path, what, keep):
 
 
 class Page:
-    def __init__(self, browser, url):
-        self.browser, self.url = browser, url
+    def __init__(self, browser, url, url_folder):
+        self.browser, self.url, self.url_folder = browser, url, url_folder
 
     def load(self, kernels):
         self.browser.open(self.url + "?held-clock&kernels=" + kernels)
@@ -106,6 +120,11 @@ class Page:
     def open_files(self, paths, picker="#open-files"):
         self.browser.evaluate("viewer.opening = null")
         self.browser.set_files(picker, paths)
+        self.settle()
+
+    def drop(self, paths):
+        self.browser.evaluate("viewer.opening = null")
+        self.browser.drop(paths)
         self.settle()
 
     def pass_(self, tick):
@@ -191,26 +210,36 @@ def walker_script():
 def scenario_walkers(page, tools, scratch):
     demo = os.path.join(tools, "demo-world")
     script = walker_script()
-    page_passes(tools, demo, ["pass %d%s" % (tick, " " + key if key else "") if kind == "pass" else "shot " + tick
-                              for kind, tick, key in script], scratch)
+    native_walker_shots(tools, demo, script, scratch)
+    invisible = invisible_walker_world(tools, scratch)
+    for kernels in KERNELS:
+        page.load(kernels)
+        replay(page, script, scratch, kernels)
+        expect_camera_follows(page, tools, invisible, scratch, kernels)
+
+
+def native_walker_shots(tools, world, script, scratch):
+    """page-passes' frames of `script` on `world`, checked to show steps."""
+    page_passes(tools, world, ["pass %d%s" % (tick, " " + key if key else "") if kind == "pass" else "shot " + tick
+                               for kind, tick, key in script], scratch)
     for key in ("Right", "D"):
         first, last = (without_rate(Image.open(os.path.join(scratch, "%s-%d.png" % (key, i)))) for i in (0, 11))
         if not numpy.any(first != last):
             raise Failure("the native step under %s changed nothing: the test would prove nothing" % key)
-    invisible = invisible_walker_world(tools, scratch)
-    for kernels in KERNELS:
-        page.load(kernels)
-        for kind, value, key in script:
-            if kind == "shot":
-                expect_same(page.canvas(), os.path.join(scratch, value), "%s %s" % (value[:-4], kernels), scratch)
-                continue
-            if key:
-                page.browser.key(DOM_KEYS.get(key, key), KEY_CODES[key], True)
-            if not page.pass_(value):
-                raise Failure("the world stopped at tick %d: %s" % (value, page.state()[1]))
-            if key:
-                page.browser.key(DOM_KEYS.get(key, key), KEY_CODES[key], False)
-        expect_camera_follows(page, tools, invisible, scratch, kernels)
+
+
+def replay(page, script, scratch, kernels):
+    """The passes of `script` in the page, each shot held to page-passes'."""
+    for kind, value, key in script:
+        if kind == "shot":
+            expect_same(page.canvas(), os.path.join(scratch, value), "%s %s" % (value[:-4], kernels), scratch)
+            continue
+        if key:
+            page.browser.key(DOM_KEYS.get(key, key), KEY_CODES[key], True)
+        if not page.pass_(value):
+            raise Failure("the world stopped at tick %d: %s" % (value, page.state()[1]))
+        if key:
+            page.browser.key(DOM_KEYS.get(key, key), KEY_CODES[key], False)
 
 
 def invisible_walker_world(tools, scratch):
@@ -253,6 +282,311 @@ def expect_camera_follows(page, tools, folder, scratch, kernels):
         picture = os.path.join(scratch, "view-%d.png" % number)
         run(os.path.join(tools, "tools/maptool/maptool"), "render", folder, picture, *map(str, view))
         expect_same(page.canvas(), picture, "camera after pass %d, %s" % (number, kernels), scratch)
+
+
+def make_tiled_map(folder, orientation="isometric", stones_every=5):
+    """A 10 x 10 isometric Tiled map of the tools' test pictures: a sheet
+    tileset in the map (an animated, blocked tile; flips), a collection and a
+    .tsx tileset in a sub-folder, a palette picture with a transparent
+    index; layers in CSV, base64 with zlib and with gzip; a tile object; an
+    image layer, which tmximport leaves out with a note."""
+    assets = os.path.join(SOURCE, "tests/tools/fuzz-assets")
+    os.makedirs(os.path.join(folder, "tiles"))
+    shutil.copy(os.path.join(assets, "sheet.png"), folder)
+    for name in ("tree.png", "external.tsx"):
+        shutil.copy(os.path.join(assets, name), os.path.join(folder, "tiles"))
+    stones = Image.new("P", (64, 32), 0)
+    stones.putpalette([0, 0, 0, 90, 90, 100, 150, 140, 120] + [0] * 759)
+    for y in range(32):
+        half = 32 - abs(2 * y - 31)
+        for x in range(32 - half, 32 + half):
+            stones.putpixel((x, y), 1 + (x // 8 + y // 4) % 2)
+    stones.save(os.path.join(folder, "stones.png"), transparency=0)
+    side = 10
+    ground = [1 + (x * 7 + y * 3) % 4 if (x + y) % stones_every else 20 for y in range(side) for x in range(side)]
+    path = [(3 | 0x80000000) if x == y else 0 for y in range(side) for x in range(side)]
+    trees = [9 if (x * y) % 7 == 3 else 0 for y in range(side) for x in range(side)]
+    packed = lambda gids: struct.pack("<%dI" % len(gids), *gids)
+    text = f"""<?xml version="1.0" encoding="UTF-8"?>
+<map version="1.8" orientation="{orientation}" width="{side}" height="{side}" tilewidth="64" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="sheet" tilewidth="64" tileheight="32" spacing="2" margin="1" tilecount="4" columns="2">
+  <image source="sheet.png" trans="ff00ff" width="132" height="68"/>
+  <tile id="1"><properties><property name="blocked" type="bool" value="true"/></properties>
+   <animation><frame tileid="0" duration="100"/><frame tileid="1" duration="200"/></animation></tile>
+ </tileset>
+ <tileset firstgid="5" name="collection" tilewidth="64" tileheight="64">
+  <tile id="0"><image source="tiles/tree.png" width="64" height="64"/></tile>
+ </tileset>
+ <tileset firstgid="9" source="tiles/external.tsx"/>
+ <tileset firstgid="20" name="stones" tilewidth="64" tileheight="32" tilecount="1" columns="1">
+  <image source="stones.png" width="64" height="32"/>
+ </tileset>
+ <layer name="ground" width="{side}" height="{side}"><data encoding="csv">{",".join(map(str, ground))}</data></layer>
+ <layer name="path" width="{side}" height="{side}"><properties><property name="floor" type="bool" value="true"/></properties>
+  <data encoding="base64" compression="zlib">{base64.b64encode(zlib.compress(packed(path))).decode()}</data></layer>
+ <layer name="trees" width="{side}" height="{side}" opacity="0.7">
+  <data encoding="base64" compression="gzip">{base64.b64encode(gzip.compress(packed(trees), mtime=0)).decode()}</data></layer>
+ <objectgroup name="things"><object id="1" gid="5" x="160" y="96" width="64" height="64"/></objectgroup>
+ <imagelayer name="sky"><image source="sheet.png" width="132" height="68"/></imagelayer>
+</map>
+"""
+    with open(os.path.join(folder, "town.tmx"), "w") as f:
+        f.write(text)
+    return folder
+
+
+def tmximport(tools, folder, world, *options):
+    """Native tmximport run from the map's folder, as a user would: its exit
+    code and every line it printed, standard error first."""
+    result = subprocess.run([os.path.join(tools, "tools/tmximport/tmximport"), "town.tmx", world, *options],
+                            cwd=folder, capture_output=True, text=True)
+    return result.returncode, (result.stderr + result.stdout).strip()
+
+
+def native_tiled_world(tools, folder, world, *options):
+    """The world and picture that native tmximport and maptool render make
+    of the map in `folder`, and what tmximport printed."""
+    code, printed = tmximport(tools, folder, world, *options)
+    if code != 0:
+        raise Failure("native tmximport refused the test map: " + printed)
+    return render(tools, world, world + ".png"), printed
+
+
+def page_prints_as_tool(page, printed, what):
+    """The notes the page shows are the tool's lines; its summary names the
+    page's own folder ("/world") where the tool names the one it was given."""
+    notes = page.browser.evaluate("document.getElementById('notes').textContent")
+    tool = printed.splitlines()
+    shown = notes.splitlines()
+    if len(tool) != len(shown) or tool[:-1] != shown[:-1] or \
+            tool[-1].split(": ", 1)[1] != shown[-1].split(": ", 1)[1] or not shown[-1].startswith("/world: "):
+        raise Failure("%s: the page shows\n%s\nwhere tmximport prints\n%s" % (what, notes, printed))
+
+
+def expect_saved_world(page, world, scratch):
+    """Save as a world downloads a zip whose files are, byte for byte, those
+    native tmximport wrote."""
+    downloads = os.path.join(scratch, "downloads")
+    os.makedirs(downloads, exist_ok=True)
+    page.browser.save_downloads(downloads)
+    page.browser.evaluate("document.getElementById('save-world').click()")
+    saved = os.path.join(downloads, "town.zip")
+    deadline = time.time() + 30
+    while not os.path.exists(saved) and time.time() < deadline:
+        time.sleep(0.05)
+    if not os.path.exists(saved):
+        raise Failure("Save as a world downloaded no town.zip (found: %s)" % os.listdir(downloads))
+    with zipfile.ZipFile(saved) as z:
+        if z.testzip() is not None:
+            raise Failure("the saved zip is damaged")
+        saved_files = {name: z.read(name) for name in z.namelist()}
+    native = {}
+    for base, _, names in os.walk(world):
+        for name in names:
+            path = os.path.join(base, name)
+            with open(path, "rb") as f:
+                native[os.path.relpath(path, world)] = f.read()
+    if saved_files.keys() != native.keys():
+        raise Failure("the saved zip holds %s, tmximport wrote %s" % (sorted(saved_files), sorted(native)))
+    differ = [name for name in native if saved_files[name] != native[name]]
+    if differ:
+        raise Failure("saved files differ from tmximport's: %s" % differ)
+
+
+def scenario_tiled(page, tools, scratch):
+    """A Tiled map dropped as a folder (SIMD) and as a zip (reference
+    kernels): the canvas is native tmximport + maptool render, the notes
+    are the tool's, the saved world its files. A refused map shows the
+    tool's refusal, and the next map opens. The demo walker walks on it as
+    on the native tmximport --walker world."""
+    town = make_tiled_map(os.path.join(scratch, "town"))
+    world = os.path.join(scratch, "native-world")
+    expected, printed = native_tiled_world(tools, town, world)
+    archive = os.path.join(scratch, "town.zip")
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+        for base, _, names in os.walk(town):
+            for name in names:
+                z.write(os.path.join(base, name), os.path.relpath(os.path.join(base, name), scratch))
+    refused = make_tiled_map(os.path.join(scratch, "refused"), orientation="orthogonal")
+    code, refusal = tmximport(tools, refused, os.path.join(scratch, "refused-world"))
+    if code == 0:
+        raise Failure("native tmximport took the orthogonal map")
+
+    page.load("simd")
+    page.drop([town])
+    page.expect_running("the Tiled map as a folder")
+    page.pass_(0)
+    expect_same(page.canvas(), expected, "Tiled map as a folder, simd", scratch)
+    page_prints_as_tool(page, printed, "the Tiled map as a folder")
+    expect_saved_world(page, world, scratch)
+
+    page.open_files([refused], "#open-folder")
+    state, message = page.state()
+    if state != "failed" or message != refusal:
+        raise Failure("the orthogonal map: the page is %s with '%s', tmximport printed '%s'" % (state, message, refusal))
+
+    for kernels in KERNELS:
+        if kernels != "simd":
+            page.load(kernels)
+        page.drop([archive])
+        page.expect_running("the Tiled map as a zip")
+        page.pass_(0)
+        expect_same(page.canvas(), expected, "Tiled map as a zip, " + kernels, scratch)
+
+    # The demo world's walker on the map, as tmximport --walker adds it.
+    walker_world = os.path.join(scratch, "walker-world")
+    native_tiled_world(tools, town, walker_world, "--walker", os.path.join(tools, "demo-world/walker.spr"))
+    script = walker_script()
+    native_walker_shots(tools, walker_world, script, scratch)
+    page.browser.evaluate("viewer.opening = null; document.getElementById('walker').click()")
+    page.settle()
+    page.expect_running("the Tiled map with the walker")
+    replay(page, script, scratch, "plain")
+
+
+def bomb_zip(path, name, body, declared, entries=1):
+    """A zip whose `entries` entries (name-1, name-2, ...) all point at one
+    local header and its raw deflate `body`, each declaring `declared` bytes."""
+    local = struct.pack("<IHHHHHIIIHH", 0x04034b50, 20, 0, 8, 0, 0x21, 0, len(body), declared, len(name), 0)
+    directory = b""
+    for i in range(entries):
+        entry = ("%s-%d" % (name, i + 1) if entries > 1 else name).encode()
+        directory += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014b50, 20, 20, 0, 8, 0, 0x21, 0, len(body), declared,
+                                 len(entry), 0, 0, 0, 0, 0, 0) + entry
+    offset = len(local) + len(name) + len(body)
+    end = struct.pack("<IHHHHIIH", 0x06054b50, 0, 0, entries, entries, len(directory), offset, 0)
+    with open(path, "wb") as f:
+        f.write(local + name.encode() + body + directory + end)
+    return path
+
+
+def zeros_deflated(mib):
+    """Raw deflate of `mib` MiB of zeros, made fast: one MiB deflated and
+    fully flushed (so it refers to nothing before it), repeated."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+    piece = packer.compress(bytes(1 << 20)) + packer.flush(zlib.Z_FULL_FLUSH)
+    return piece * mib + b"\x03\x00"  # an empty final block
+
+
+def hostile_files(scratch):
+    """Zip bombs and a file too large to read, each with the limit the page
+    must name: a 4 MB entry inflating to 4 GiB, declared honestly (4 GiB - 1)
+    and as 1 MiB; 200 entries sharing one compressed body of 68 MB (270 kB)
+    and of 1 MiB; a sparse 300 MiB file."""
+    four_gib, shared = zeros_deflated(4096), zeros_deflated(68)
+    huge = os.path.join(scratch, "huge.spr")
+    with open(huge, "wb") as f:
+        f.truncate(300 << 20)
+    return [
+        (bomb_zip(os.path.join(scratch, "bomb.zip"), "test.map", four_gib, 0xFFFFFFFF),
+         "test.map would inflate to 4294967295 bytes, more than the limit of 268435456 bytes a file"),
+        (bomb_zip(os.path.join(scratch, "lying-bomb.zip"), "test.map", four_gib, 1 << 20),
+         "test.map inflates to more than the 1048576 bytes its entry says"),
+        (bomb_zip(os.path.join(scratch, "shared.zip"), "sprite", shared, 68 << 20, 200),
+         "its files would inflate to more than the limit of 536870912 bytes in all"),
+        (bomb_zip(os.path.join(scratch, "overlapping.zip"), "sprite", zeros_deflated(1), 1 << 20, 200),
+         "sprite-1 and sprite-2 overlap"),
+        (huge, "huge.spr is 314572800 bytes, more than the limit of 268435456 bytes a file"),
+    ]
+
+
+def start_live_server(page_folder, target):
+    """web/serve.py --live on a free port; the process and the page's address."""
+    server = subprocess.Popen(["/usr/bin/python3", os.path.join(SOURCE, "web/serve.py"), page_folder, "--live", target, "0"],
+                              stdout=subprocess.PIPE, text=True)
+    line = server.stdout.readline()
+    if "http://" not in line:
+        server.kill()
+        raise Failure("serve.py --live did not start: %s" % line)
+    return server, line.split()[2]
+
+
+def expect_refused_paths(address, outside):
+    """The server serves no path with "..", no absolute path, nothing outside
+    the page and the map's tree (`outside` is a file beside the tree)."""
+    host, port = address.split("/")[2].split(":")
+    name = os.path.basename(outside)
+    for path in ("/live/files/../" + name, "/live/files/%2e%2e/" + name, "/../" + name,
+                 "/live/files/" + outside, "/live/files/%2F" + outside.lstrip("/").replace("/", "%2F"),
+                 outside, "/live/files/tiles/../../" + name, "/live/files/..%5C" + name):
+        connection = http.client.HTTPConnection(host, int(port), timeout=10)
+        connection.putrequest("GET", path, skip_accept_encoding=True)
+        connection.endheaders()
+        answer = connection.getresponse()
+        body = answer.read()
+        connection.close()
+        if answer.status < 400 or b"secret" in body:
+            raise Failure("the server answered %s with %d: %r" % (path, answer.status, body[:80]))
+
+
+def scenario_live(page, tools, scratch):
+    """./run.sh --web <map.tmx>: the page shows the map that serve.py --live
+    serves; a rewritten file shows within a second, the view kept; a map
+    made unreadable is said so and shows again once fixed. The server
+    refuses ".." and absolute paths."""
+    town = make_tiled_map(os.path.join(scratch, "live", "town"))
+    secret = os.path.join(scratch, "live", "secret.txt")
+    with open(secret, "w") as f:
+        f.write("secret\n")
+    expected, _ = native_tiled_world(tools, town, os.path.join(scratch, "first-world"))
+    edited = make_tiled_map(os.path.join(scratch, "edited"), stones_every=3)
+    native_tiled_world(tools, edited, os.path.join(scratch, "edited-world"))
+    server, address = start_live_server(page.url_folder, os.path.join(town, "town.tmx"))
+    try:
+        expect_refused_paths(address, secret)
+        page.browser.open(address + "&held-clock")
+        page.settle()
+        page.expect_running("the live map")
+        page.pass_(0)
+        expect_same(page.canvas(), expected, "live map", scratch)
+
+        def rewrite(source, wanted_state):
+            before = page.browser.evaluate("viewer.liveVersion")
+            with open(source) as f:
+                text = f.read()
+            start = time.time()
+            with open(os.path.join(town, "town.tmx"), "w") as f:
+                f.write(text)
+            page.browser.wait_for("viewer.liveVersion > %d && viewer.state === '%s'" % (before, wanted_state), 10)
+            return time.time() - start
+
+        # Walk one step first, so that keeping the view shows.
+        page.browser.evaluate("viewer.opening = null; document.getElementById('walker').click()")
+        page.settle()
+        page.pass_(0)
+        page.browser.key("ArrowRight", KEY_CODES["Right"], True)
+        page.pass_(100)
+        page.browser.key("ArrowRight", KEY_CODES["Right"], False)
+        for tick in range(200, 1000, 100):
+            page.pass_(tick)
+        view = page.browser.evaluate("viewer.view()")
+        if (view[2], view[4]) == (1, 1):  # walker 1's cell
+            raise Failure("the walker did not step on the live map: the view test would prove nothing")
+        seconds = rewrite(os.path.join(edited, "town.tmx"), "running")
+        if seconds > 1.0:
+            raise Failure("the rewritten map showed after %.2f s, not within a second" % seconds)
+        print("the rewritten map showed after %.2f s" % seconds)
+        if page.browser.evaluate("viewer.view()") != view:
+            raise Failure("the view was not kept: %s before, %s after" % (view, page.browser.evaluate("viewer.view()")))
+
+        page.browser.evaluate("document.getElementById('walker').click()")
+        page.settle()
+        page.pass_(0)
+        picture = os.path.join(scratch, "edited-view.png")
+        run(os.path.join(tools, "tools/maptool/maptool"), "render", os.path.join(scratch, "edited-world"), picture,
+            str(view[0]), str(view[1]))
+        expect_same(page.canvas(), picture, "live map rewritten", scratch)
+
+        broken = os.path.join(scratch, "broken.tmx")
+        with open(broken, "w") as f:
+            f.write('<?xml version="1.0"?>\n<map orientation="isometric"')
+        rewrite(broken, "failed")
+        if not page.browser.evaluate("viewer.message").startswith("tmximport: town.tmx"):
+            raise Failure("the unreadable map says: %s" % page.browser.evaluate("viewer.message"))
+        rewrite(os.path.join(edited, "town.tmx"), "running")
+    finally:
+        server.terminate()
+        server.wait()
 
 
 def scenario_faults(page, tools, scratch):
@@ -306,13 +640,18 @@ def scenario_faults(page, tools, scratch):
     expect_message("failed", "not a zip archive", "a damaged zip")
     expect_good_after("a damaged zip")
 
+    for path, limit in hostile_files(scratch):
+        page.open_files([path])
+        expect_message("failed", limit, os.path.basename(path))
+        expect_good_after(os.path.basename(path))
+
 
 def main():
     if len(sys.argv) != 5:
         sys.exit(__doc__)
     scenario, page_folder, tools, keep = sys.argv[1:]
     tests = {"demo": scenario_demo, "worlds": scenario_worlds, "walkers": scenario_walkers,
-             "faults": scenario_faults}
+             "faults": scenario_faults, "tiled": scenario_tiled, "live": scenario_live}
     if scenario not in tests:
         sys.exit("unknown scenario %s" % scenario)
     shutil.rmtree(keep, ignore_errors=True)
@@ -320,7 +659,7 @@ def main():
     scratch = tempfile.mkdtemp(prefix="page-test-")
     try:
         with PageServer(page_folder) as server, Browser() as browser:
-            tests[scenario](Page(browser, server.url), os.path.abspath(tools), scratch)
+            tests[scenario](Page(browser, server.url, page_folder), os.path.abspath(tools), scratch)
         for name in os.listdir(scratch):
             if name == "page.png":
                 shutil.copy(os.path.join(scratch, name), keep)
