@@ -124,8 +124,13 @@ public:
         for (const TmxLayer& layer : tmx.layers) {
             if (layer.kind == TmxLayer::Kind::Tiles) {
                 AddTileLayer(layer, marked);
-            } else {
+            } else if (layer.kind == TmxLayer::Kind::Objects) {
                 AddObjectLayer(layer);
+            } else {
+                world.warnings.push_back(
+                    ImportRefusal::Describe(layer.look.place,
+                                            "image layers are left out of a map made by tmxexport: the world keeps "
+                                            "its own sprite files"));
             }
         }
         std::stable_sort(floorEntries.begin(), floorEntries.end(),
@@ -284,14 +289,16 @@ private:
 
     // --- The map --------------------------------------------------------
 
-    const Named& Resolve(uint32_t gid, const SourcePlace& place) const
+    // A tile named by a global id, or by its id in tileset `inTileset` (a
+    // template's tile).
+    const Named& Resolve(uint32_t gid, const SourcePlace& place, std::optional<size_t> inTileset = {}) const
     {
         const uint32_t id = gid & TileIdBits;
         for (size_t i = tmx.tilesets.size(); i-- > 0;) {
-            if (id < tmx.tilesets[i].firstGid) continue;
+            if (inTileset ? i != *inTileset : id < tmx.tilesets[i].firstGid) continue;
             const auto found = names.find(i);
             if (found != names.end()) {
-                const auto tile = found->second.find(id - tmx.tilesets[i].firstGid);
+                const auto tile = found->second.find(inTileset ? id : id - tmx.tilesets[i].firstGid);
                 if (tile != found->second.end()) return tile->second;
             }
             break;
@@ -370,16 +377,27 @@ private:
     }
 
     // Each tile object stands on the cell whose drawing position puts its
-    // picture where the editor shows it (the nearest one, once moved).
+    // picture where the editor shows it (the nearest one, once moved). The
+    // layers tmxexport writes keep the program's order ("Manual"); one the
+    // map maker has set to "Top Down" is drawn by the objects' height on the
+    // screen, as the editor draws it, and its floor tiles lose their stored
+    // places in the floor for that order.
     void AddObjectLayer(const TmxLayer& layer)
     {
         const bool floor = layer.look.floor.value_or(false);
+        std::vector<const TmxObject*> order;
+        for (const TmxObject& object : layer.objects) order.push_back(&object);
+        if (!layer.drawnInFileOrder) {
+            std::stable_sort(order.begin(), order.end(),
+                             [](const TmxObject* a, const TmxObject* b) { return a->x + a->y < b->x + b->y; });
+        }
         FloorOrderKey previous;
-        for (const TmxObject& object : layer.objects) {
-            if (object.gid == 0) continue;
-            const Named& named = Resolve(object.gid, object.place);
+        for (const TmxObject* entry : order) {
+            const TmxObject& object = *entry;
+            if (object.gid == 0 && !object.tileset) continue;
+            const Named& named = Resolve(object.gid, object.place, object.tileset);
             const Properties own(object.properties, object.place);
-            const TmxTileset& tileset = TilesetOf(object.gid);
+            const TmxTileset& tileset = object.tileset ? tmx.tilesets[*object.tileset] : TilesetOf(object.gid);
             const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
             // The program draws frames at their own size: an object resized in
             // the editor stands where its top-left corner is.
@@ -395,7 +413,9 @@ private:
             const int16_t z = int16_t(own.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
             if (floor) {
                 std::optional<int64_t> index;
-                if (own.Has(worldprop::FloorIndex)) index = own.Whole(worldprop::FloorIndex, 0, 0, INT32_MAX);
+                if (own.Has(worldprop::FloorIndex) && layer.drawnInFileOrder) {
+                    index = own.Whole(worldprop::FloorIndex, 0, 0, INT32_MAX);
+                }
                 AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
                 continue;
             }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The rectangle (x, y, width, height), which must lie inside `image`.
 RgbaImage CutPicture(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height);
@@ -21,6 +22,33 @@ void ClearColour(RgbaImage& image, uint32_t rgb);
 RgbaImage ResamplePicture(const RgbaImage& image, uint32_t width, uint32_t height);
 
 void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
+
+// The editor's turn of a tile: swapped across its diagonal first (x for y),
+// then flipped. With the diagonal, a w x h picture becomes h x w.
+void TurnPicture(RgbaImage& image, bool diagonally, bool horizontally, bool vertically);
+
+// `image` rotated by `degrees` clockwise on the screen about the point
+// (pivotX, pivotY) of it (in pixels from its top-left corner). Returns the
+// rotated picture; (left, top) is where its top-left corner lies from the
+// original's. A pixel is drawn when its centre turns back inside the
+// picture, its colour sampled bilinearly there; quarter turns about a point
+// of the half-pixel grid move pixels whole. A picture whose pixels are all
+// fully transparent or fully opaque stays so.
+RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, double pivotY, int64_t& left,
+                        int64_t& top);
+
+// Multiplies every pixel's colour by 0xRRGGBB, channel by channel, as the
+// editor tints a layer.
+void TintPicture(RgbaImage& image, uint32_t rgb);
+
+// The colour of the opaque pixel of `image` nearest to the point (x, y), in
+// its pixels, searched a few pixels out. False when there is none that near.
+bool NearestOpaqueColour(const RgbaImage& image, double x, double y, uint32_t& rgb);
+
+// Makes the pixels `indices` (y x width + x) of `frame`, which is `source`
+// resampled, opaque: each takes the colour of the nearest opaque pixel of the
+// source under it, where there is one.
+void FillPixels(RgbaImage& frame, const RgbaImage& source, const std::vector<uint32_t>& indices);
 
 // Where a tile layer's cell lies on a picture: the diamond of the map's tile
 // size standing on the picture's bottom-left corner.
