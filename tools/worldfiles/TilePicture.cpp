@@ -189,7 +189,9 @@ RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, d
         for (uint32_t x = 0; x < result.width; ++x) {
             const double dx = left + x + 0.5 - pivotX, dy = top + y + 0.5 - pivotY;
             const double sx = pivotX + dx * cosine + dy * sine, sy = pivotY - dx * sine + dy * cosine;
-            if (sx < -Slack || sy < -Slack || sx > image.width + Slack || sy > image.height + Slack) continue;
+            // Inside the picture's left and top edges, not its right and
+            // bottom ones, as the editor draws a turned picture.
+            if (sx < -Slack || sy < -Slack || sx >= image.width - Slack || sy >= image.height - Slack) continue;
             // Bilinear between the four pixel centres around the point,
             // clamped at the picture's edge; colours weighted by alpha.
             const double fx = std::clamp(sx - 0.5, 0.0, image.width - 1.0);

@@ -31,8 +31,8 @@ void TurnPicture(RgbaImage& image, bool diagonally, bool horizontally, bool vert
 // (pivotX, pivotY) of it (in pixels from its top-left corner). Returns the
 // rotated picture; (left, top) is where its top-left corner lies from the
 // original's. A pixel is drawn when its centre turns back inside the
-// picture, its colour sampled bilinearly there; quarter turns about a point
-// of the half-pixel grid move pixels whole. A picture whose pixels are all
+// picture, its colour sampled bilinearly there; quarter turns about a
+// pixel's corner or centre move pixels whole. A picture whose pixels are all
 // fully transparent or fully opaque stays so.
 RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, double pivotY, int64_t& left,
                         int64_t& top);
