@@ -644,4 +644,64 @@ TEST_F(TiledRendererTest, PixelArtFloorsHaveNoPinholes)
     }
 }
 
+// The new elements scaled from 64 x 32 tiles: a staggered map with turned
+// tiles, a tinted group, a faded image layer repeated across it and tile
+// objects turned, all within ScaledPsnr of the editor's picture, which the
+// picture one pixel out of place, or without the image layer, is not.
+TEST_F(TiledRendererTest, ScaledNewElementsStayCloserToTheEditorThanAnyFaultWould)
+{
+    constexpr int Columns = 5, Rows = 8, Cells = Columns * Rows;
+    SavePicture("ground.png", Sheet(64, 32, 3, [](int id) { return Diamond(64, 32, Greens[id]); }));
+    SavePicture("bush.png", SoftDisc(48, 64, 0x336633));
+    // Smooth art: a post that darkens towards its foot.
+    SavePicture("post.png", Picture(24, 60, [](uint32_t x, uint32_t y) { return 0xC08040 + (x << 16) - (y << 9); }));
+    SavePicture("mist.png", SoftDisc(90, 50, 0x8090A0));
+    std::vector<uint32_t> ground(Cells), plants(Cells, 0);
+    for (int i = 0; i < Cells; ++i) ground[size_t(i)] = 1 + uint32_t(i * 5 % 3);
+    plants[6] = 4 | FlippedDiagonally;
+    plants[13] = 5 | FlippedDiagonally | FlippedHorizontally;
+    plants[22] = 4;
+    plants[31] = 5 | FlippedVertically;
+    const std::string body =
+        " <tileset firstgid=\"1\" name=\"ground\" tilewidth=\"64\" tileheight=\"32\" spacing=\"2\" margin=\"1\" "
+        "tilecount=\"3\" columns=\"3\">\n  <image source=\"ground.png\" trans=\"ff00ff\"/>\n </tileset>\n"
+        " <tileset firstgid=\"4\" name=\"plants\" tilewidth=\"48\" tileheight=\"64\" tilecount=\"2\">\n"
+        "  <tile id=\"0\"><image source=\"bush.png\"/></tile>\n  <tile id=\"1\"><image source=\"post.png\"/></tile>\n"
+        " </tileset>\n" +
+        CsvLayer("ground", Columns, Rows, ground) + " <group name=\"tinted\" tintcolor=\"#ffd0a0\">\n" +
+        CsvLayer("plants", Columns, Rows, plants) + " </group>\n";
+    const std::string mist = " <imagelayer name=\"mist\" offsetx=\"20\" offsety=\"10\" opacity=\"0.6\" repeatx=\"1\">\n"
+                             "  <image source=\"mist.png\"/>\n </imagelayer>\n";
+    const std::string objects =
+        ObjectLayer("things", "",
+                    {{5, 100, 60, " rotation=\"90\""}, {4, 200, 90, " rotation=\"30\""}, {5, 250, 40, ""}});
+    const std::string stagger = " staggeraxis=\"y\" staggerindex=\"odd\"";
+    std::string whole = IsoMap(Columns, Rows, 64, 32, body + mist + objects, stagger);
+    std::string without = IsoMap(Columns, Rows, 64, 32, body + objects, stagger);
+    whole.replace(whole.find("isometric"), 9, "staggered");
+    without.replace(without.find("isometric"), 9, "staggered");
+    WriteText("scaled.tmx", whole);
+    WriteText("without-mist.tmx", without);
+    // The lattice: 5 + 8 / 2 columns, 5 + 7 / 2 rows.
+    constexpr int Width = 9, Height = 8;
+    RgbaImage program, editor, missing, unused;
+    DrawBoth("scaled.tmx", Width, Height, 40.0 / 64, program, editor);
+    DrawBoth("without-mist.tmx", Width, Height, 40.0 / 64, missing, unused);
+    const StaggeredCells cells{false, false, 0, 0, Columns - 1, Rows - 1, 0, 0};
+    const PictureShift shift = cells.Shift(64, 32, 40.0 / 64, Height, Width / 2, Height / 2);
+    // Within the map's area, (2 x 5 + 1) x 64/2 by (8 + 1) x 32/2, which the
+    // repeated picture fills.
+    const EditorArea area = {0, 0, 220, 90};
+    const PictureComparison good = ComparePictures(program, editor, shift, area);
+    const PictureComparison shifted = ComparePictures(program, editor, {shift.x + 1, shift.y}, area);
+    const PictureComparison lost = ComparePictures(missing, editor, shift, area);
+    EXPECT_GT(good.compared, size_t(Cells) * 400);
+    EXPECT_GE(good.psnr, ScaledPsnr);
+    EXPECT_EQ(good.extraPinholes, 0u);
+    EXPECT_LT(shifted.psnr, ScaledPsnr - 3) << "a picture one pixel out of place";
+    EXPECT_LT(lost.psnr, ScaledPsnr - 3) << "the image layer missing";
+    std::printf("scaled new elements: %.1f dB; one pixel out of place %.1f dB, the image layer missing %.1f dB\n",
+                good.psnr, shifted.psnr, lost.psnr);
+}
+
 }  // namespace

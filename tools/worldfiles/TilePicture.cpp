@@ -221,9 +221,15 @@ void TintPicture(RgbaImage& image, uint32_t rgb)
     if ((rgb & 0xFFFFFF) == 0xFFFFFF) return;
     const uint32_t factors[3] = {(rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF};
     for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
+        const uint32_t alpha = image.rgba[i + 3];
         for (int c = 0; c < 3; ++c) {
-            // The editor's multiplication by 255ths, rounded to the nearest.
-            const uint32_t product = image.rgba[i + size_t(c)] * factors[c];
+            // The editor multiplies the picture with the tint, opaque, over
+            // it, and then takes the picture's alpha back: where the picture
+            // is partly clear, the tint shows through by what is clear. In
+            // 255ths, rounded to the nearest.
+            const uint32_t seen = alpha == 255 ? image.rgba[i + size_t(c)]
+                                               : (image.rgba[i + size_t(c)] * alpha + 255 * (255 - alpha) + 127) / 255;
+            const uint32_t product = seen * factors[c];
             image.rgba[i + size_t(c)] = uint8_t((product + (product >> 8) + 0x80) >> 8);
         }
     }

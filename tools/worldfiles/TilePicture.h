@@ -38,7 +38,8 @@ RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, d
                         int64_t& top);
 
 // Multiplies every pixel's colour by 0xRRGGBB, channel by channel, as the
-// editor tints a layer.
+// editor tints a layer; a partly transparent pixel is first lightened by
+// its share of clear, as the editor's multiplication over it lightens it.
 void TintPicture(RgbaImage& image, uint32_t rgb);
 
 // The colour of the opaque pixel of `image` nearest to the point (x, y), in
