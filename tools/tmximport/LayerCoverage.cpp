@@ -41,6 +41,17 @@ bool LayerCoverage::FrameDraws(const CoverageLook& look, int64_t x, int64_t y)
     return look.frame->Pixel(uint32_t(u), uint32_t(v))[3] >= 128;
 }
 
+bool LayerCoverage::HasGaps(const CoverageLook& tile)
+{
+    for (int64_t y = -TileHeight / 2; y < TileHeight / 2; ++y) {
+        for (int64_t x = -TileWidth / 2; x < TileWidth / 2; ++x) {
+            if (std::fabs(x + 0.5) / (TileWidth / 2.0) + std::fabs(y + 0.5) / (TileHeight / 2.0) >= 1) continue;
+            if (!FrameDraws(tile, x, y)) return true;
+        }
+    }
+    return false;
+}
+
 std::vector<uint32_t> LayerCoverage::Holes(const CoverageLook& tile,
                                            const std::vector<CoverageNeighbour>& neighbours) const
 {

@@ -29,6 +29,7 @@ struct CoverageLook {
     const RgbaImage* frame = nullptr;   // the program's picture of it
     int64_t frameLeft = 0;              // where the program draws that, in its pixels
     int64_t frameTop = 0;
+    bool gaps = true;  // whether the frame leaves pixels of its diamond undrawn
 };
 
 // A cell of the layer near the tile: its place on the lattice from the
@@ -46,6 +47,10 @@ public:
 
     // The cells, from a tile's, whose pictures may reach into its diamond.
     const std::vector<EditorCell>& Offsets() const { return offsets; }
+
+    // Whether the frame of `tile` leaves a pixel of its cell's diamond
+    // undrawn: only then can it have holes.
+    static bool HasGaps(const CoverageLook& tile);
 
     // Returns the pixels (y x width + x) of `tile`'s frame that are holes
     // among `neighbours`, rising; none where the frame covers its diamond.

@@ -17,6 +17,7 @@
 #include <numeric>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -186,8 +187,9 @@ private:
         EditorPoint corner;  // the editor's bottom-left corner from the cell's centre
         EditorPoint size;    // the editor's drawn size
         std::unique_ptr<CoverageLook> coverage;
-        RgbaImage source;  // the first frame's picture, turned
-        RgbaImage frame;   // the program's first frame, unpatched
+        RgbaImage source;                   // the first frame's picture, turned
+        RgbaImage frame;                    // the program's first frame, unpatched
+        const std::string* name = nullptr;  // its animation's name without a patch
     };
 
     // Cells in the editor's drawing order, which the program's floor keeps.
@@ -196,8 +198,9 @@ private:
     void AddTileLayer(const TmxLayer& layer, bool floor)
     {
         const int64_t columns = tmx.width, rows = tmx.height;
+        // Within a layer a tile id always gives the same look.
         std::vector<LayerLook> looks;
-        std::map<std::pair<size_t, Look>, int32_t> lookIndex;
+        std::unordered_map<uint32_t, int32_t> lookOfGid;
         std::vector<int32_t> lookAt(layer.look.visible ? size_t(columns) * size_t(rows) : 0, -1);
         ForEachCellInDrawingOrder(columns, rows, [&](EditorCell cell) {
             const uint32_t gid = layer.gids[size_t(cell.row) * size_t(columns) + size_t(cell.column)];
@@ -206,52 +209,78 @@ private:
             const TmxTileset& tileset = tmx.tilesets[tile.tileset];
             if (Blocks(tileset, tile.tileId, std::nullopt, layer.look)) Block(cell);
             if (!layer.look.visible) return;
-            EditorPoint corner = grid.TileLayerCorner();
-            corner.x += layer.look.offsetX + tileset.offsetX;
-            corner.y += layer.look.offsetY + tileset.offsetY;
-            const EditorPoint size = LayerTileSize(tile);
-            Look look = MakeLook(tile, corner, size, Opacity(layer.look), layer.look.tint, layer.look.place);
-            auto [known, added] = lookIndex.emplace(std::make_pair(tile.tileset, look), int32_t(looks.size()));
-            if (added) looks.push_back({tile, std::move(look), corner, size, nullptr, {}, {}});
+            auto [known, added] = lookOfGid.emplace(gid, int32_t(looks.size()));
+            if (added) {
+                EditorPoint corner = grid.TileLayerCorner();
+                corner.x += layer.look.offsetX + tileset.offsetX;
+                corner.y += layer.look.offsetY + tileset.offsetY;
+                const EditorPoint size = LayerTileSize(tile);
+                Look look = MakeLook(tile, corner, size, Opacity(layer.look), layer.look.tint, layer.look.place);
+                looks.push_back({tile, std::move(look), corner, size, nullptr, {}, {}, nullptr});
+            }
             lookAt[size_t(cell.row) * size_t(columns) + size_t(cell.column)] = known->second;
         });
         if (!layer.look.visible) return;
 
-        std::map<std::vector<int32_t>, std::vector<uint32_t>> patches;  // by the looks around a cell
+        // Patches by the looks around a cell, and the names of the looks
+        // with each.
+        std::unordered_map<std::vector<int32_t>, std::vector<uint32_t>, LooksAroundHash> patches;
+        std::map<std::pair<int32_t, const std::vector<uint32_t>*>, const std::string*> patchedNames;
+        std::vector<int32_t> around;
         ForEachCellInDrawingOrder(columns, rows, [&](EditorCell cell) {
             const int32_t index = lookAt[size_t(cell.row) * size_t(columns) + size_t(cell.column)];
             if (index < 0) return;
             LayerLook& own = looks[size_t(index)];
-            std::vector<int32_t> around = {index};
-            for (const EditorCell& offset : coverage.Offsets()) {
-                const int64_t column = cell.column + offset.column, row = cell.row + offset.row;
-                const bool inside = column >= 0 && row >= 0 && column < columns && row < rows;
-                around.push_back(inside ? lookAt[size_t(row) * size_t(columns) + size_t(column)] : -1);
-            }
-            auto patch = patches.find(around);
-            if (patch == patches.end()) {
-                std::vector<CoverageNeighbour> neighbours;
-                for (size_t i = 1; i < around.size(); ++i) {
-                    if (around[i] < 0) continue;
-                    const EditorCell& offset = coverage.Offsets()[i - 1];
-                    neighbours.push_back(
-                        {offset.column, offset.row, &Coverage(looks[size_t(around[i])], layer.look.place)});
+            const std::string* name = nullptr;
+            if (!Coverage(own, layer.look.place).gaps) {
+                // It covers its diamond: nothing around it matters.
+                if (!own.name) own.name = &AnimationName(own.tile.tileset, own.look, layer.look.place);
+                name = own.name;
+            } else {
+                around.assign(1, index);
+                for (const EditorCell& offset : coverage.Offsets()) {
+                    const int64_t column = cell.column + offset.column, row = cell.row + offset.row;
+                    const bool inside = column >= 0 && row >= 0 && column < columns && row < rows;
+                    around.push_back(inside ? lookAt[size_t(row) * size_t(columns) + size_t(column)] : -1);
                 }
-                patch = patches.emplace(around, coverage.Holes(Coverage(own, layer.look.place), neighbours)).first;
+                auto patch = patches.find(around);
+                if (patch == patches.end()) {
+                    std::vector<CoverageNeighbour> neighbours;
+                    for (size_t i = 1; i < around.size(); ++i) {
+                        if (around[i] < 0) continue;
+                        const EditorCell& offset = coverage.Offsets()[i - 1];
+                        neighbours.push_back(
+                            {offset.column, offset.row, &Coverage(looks[size_t(around[i])], layer.look.place)});
+                    }
+                    patch = patches.emplace(around, coverage.Holes(Coverage(own, layer.look.place), neighbours)).first;
+                }
+                const std::string*& known = patchedNames[{index, &patch->second}];
+                if (!known) {
+                    Look look = own.look;
+                    look.patch = patch->second;
+                    known = &AnimationName(own.tile.tileset, look, layer.look.place);
+                }
+                name = known;
             }
-            Look look = own.look;
-            look.patch = patch->second;
-            const std::string& name = AnimationName(own.tile.tileset, look, layer.look.place);
             const ProgramCell at = grid.EditorToProgram(cell);
             const int16_t x = int16_t(at.x), y = int16_t(at.y);
             const int32_t spriteId = FirstTilesetSpriteId + int32_t(own.tile.tileset);
             if (floor) {
-                world.map.floorTiles.push_back({x, y, 0, spriteId, name, 0});
+                world.map.floorTiles.push_back({x, y, 0, spriteId, *name, 0});
             } else {
-                world.map.objects.push_back({x, y, x, y, 0, spriteId, name, 0});
+                world.map.objects.push_back({x, y, x, y, 0, spriteId, *name, 0});
             }
         });
     }
+
+    struct LooksAroundHash {
+        size_t operator()(const std::vector<int32_t>& looks) const
+        {
+            uint64_t hash = 14695981039346656037u;  // FNV-1a, by values
+            for (const int32_t look : looks) hash = (hash ^ uint32_t(look)) * 1099511628211u;
+            return size_t(hash);
+        }
+    };
 
     PlacedTile LayerTile(const TmxLayer& layer, EditorCell cell, uint32_t gid)
     {
@@ -287,6 +316,7 @@ private:
         seen.frame = &entry.frame;
         seen.frameLeft = entry.look.cornerX + shift.first + made.left;
         seen.frameTop = entry.look.cornerY + shift.second + made.top;
+        seen.gaps = coverage.HasGaps(seen);
         return seen;
     }
 
@@ -634,7 +664,7 @@ private:
         if (std::llround(natural.x * scaleX) > MaxFrameSide || std::llround(natural.y * scaleY) > MaxFrameSide) {
             return known.emplace(tile.tileId, std::move(patch)).first->second;
         }
-        LayerLook entry{tile, look, corner, LayerTileSize(tile), nullptr, {}, {}};
+        LayerLook entry{tile, look, corner, LayerTileSize(tile), nullptr, {}, {}, nullptr};
         const CoverageLook& seen = Coverage(entry, {});
         if (coverage.TilesThePlane(seen)) {
             std::vector<CoverageNeighbour> neighbours;
