@@ -282,7 +282,8 @@ TEST_F(TmxExportTest, ATopDownOrderSetInTheEditorWinsOverTheStoredOne)
     ASSERT_TRUE(std::regex_search(map, tree,
                                   std::regex("<object id=\"[0-9]+\" gid=\"([0-9]+)\" x=\"([-0-9.e]+)\" "
                                              "y=\"([-0-9.e]+)\"[^>]*>")));
-    const std::string copy = "<object id=\"99\" gid=\"" + tree[1].str() + "\" x=\"" +
+    const std::string treeGid = tree[1].str();
+    const std::string copy = "<object id=\"99\" gid=\"" + treeGid + "\" x=\"" +
                              std::to_string(std::stod(tree[2]) - 20) + "\" y=\"" +
                              std::to_string(std::stod(tree[3]) - 20) + "\"/>\n";
     map.insert(map.find("</objectgroup>"), copy);
@@ -302,6 +303,21 @@ TEST_F(TmxExportTest, ATopDownOrderSetInTheEditorWinsOverTheStoredOne)
         EXPECT_GT(same.compared, 16u * 400);
         EXPECT_EQ(same.differing, 0u) << (topDown ? "Top Down" : "Manual");
     }
+    // Hidden in the editor, the copy is left out, as the editor leaves it
+    // out of its picture; a flip the world's sprites cannot show is noted.
+    const std::string copied = "<object id=\"99\"";
+    map.replace(map.find(copied), copied.size(), copied + " visible=\"0\"");
+    map = std::regex_replace(map, std::regex(" gid=\"" + treeGid + "\""),
+                             " gid=\"" + std::to_string(std::stoul(treeGid) | FlippedHorizontally) + "\"",
+                             std::regex_constants::format_first_only);
+    WriteText("e.tmx", map);
+    ImportSummary summary;
+    ASSERT_TRUE(Convert("e.tmx", "back", error, &summary)) << error;
+    EXPECT_EQ(summary.objects, 1u);
+    const std::string notes = summary.warnings.empty() ? "" : summary.warnings[0] + summary.warnings.back();
+    EXPECT_NE(notes.find("the object's flip is left out"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("<object id=\"99\">: the object is hidden in the editor and left out"), std::string::npos)
+        << notes;
 }
 
 // A damaged export is refused by the importer, naming the file and what is

@@ -3,6 +3,7 @@
 #include "map/TileProjection.h"
 #include "tools/worldfiles/TilePicture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -58,9 +59,15 @@ std::vector<uint32_t> LayerCoverage::Holes(const CoverageLook& tile,
     std::vector<uint32_t> holes;
     const double toEditorX = tileWidth / TileWidth, toEditorY = tileHeight / TileHeight;
     const RgbaImage& frame = *tile.frame;
-    for (uint32_t y = 0; y < frame.height; ++y) {
-        for (uint32_t x = 0; x < frame.width; ++x) {
-            const int64_t px = tile.frameLeft + x, py = tile.frameTop + y;
+    // The frame's pixels inside the cell's diamond, which lies within
+    // 20 x 10 pixels of the cell's centre.
+    const int64_t top = std::max<int64_t>(-TileHeight / 2, tile.frameTop);
+    const int64_t bottom = std::min<int64_t>(TileHeight / 2, tile.frameTop + int64_t(frame.height));
+    const int64_t left = std::max<int64_t>(-TileWidth / 2, tile.frameLeft);
+    const int64_t right = std::min<int64_t>(TileWidth / 2, tile.frameLeft + int64_t(frame.width));
+    for (int64_t py = top; py < bottom; ++py) {
+        for (int64_t px = left; px < right; ++px) {
+            const uint32_t x = uint32_t(px - tile.frameLeft), y = uint32_t(py - tile.frameTop);
             const double cx = px + 0.5, cy = py + 0.5;
             if (std::fabs(cx) / (TileWidth / 2.0) + std::fabs(cy) / (TileHeight / 2.0) >= 1) continue;
             if (frame.Pixel(x, y)[3] >= 128) continue;
@@ -96,8 +103,12 @@ std::vector<uint32_t> LayerCoverage::Holes(const CoverageLook& tile,
 bool LayerCoverage::TilesThePlane(const CoverageLook& tile) const
 {
     const int64_t halfWidth = int64_t(std::ceil(tileWidth / 2)), halfHeight = int64_t(std::ceil(tileHeight / 2));
-    for (int64_t y = -halfHeight; y < halfHeight; ++y) {
-        for (int64_t x = -halfWidth; x < halfWidth; ++x) {
+    // Every pixel of the map's tiles up to four per pixel of the program's;
+    // of tiles larger than that, as many as that.
+    const int64_t stepX = std::max<int64_t>(1, int64_t(tileWidth) / (4 * TileWidth));
+    const int64_t stepY = std::max<int64_t>(1, int64_t(tileHeight) / (4 * TileHeight));
+    for (int64_t y = -halfHeight; y < halfHeight; y += stepY) {
+        for (int64_t x = -halfWidth; x < halfWidth; x += stepX) {
             const double cx = x + 0.5, cy = y + 0.5;
             if (std::fabs(cx) / (tileWidth / 2) + std::fabs(cy) / (tileHeight / 2) >= 1) continue;
             bool covered = SourceCovers(tile, cx, cy);

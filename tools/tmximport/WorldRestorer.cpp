@@ -325,6 +325,7 @@ private:
             }
             return;
         }
+        if (!KeepsLayer(layer)) return;
         const bool floor = layer.look.floor.value_or(false);
         const int16_t z = int16_t(properties.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
         std::vector<FloorRun> runs;
@@ -359,6 +360,36 @@ private:
         });
     }
 
+    // What the editor shows of a layer that the world's records cannot say
+    // is noted; a layer hidden in the editor is left out, as the editor
+    // leaves it out of its picture. False for such a layer.
+    bool KeepsLayer(const TmxLayer& layer)
+    {
+        if (!layer.look.visible) {
+            Note(layer.look.place, "the layer is hidden in the editor and left out");
+            return false;
+        }
+        if (layer.look.opacity < 1 || layer.look.tint != 0xFFFFFFFFu) {
+            Note(layer.look.place, "the layer's opacity and tint are left out: a map made by tmxexport shows its "
+                                   "sprites' frames as they are");
+        }
+        if (layer.kind == TmxLayer::Kind::Tiles) {
+            for (const uint32_t gid : layer.gids) {
+                if (gid & (FlippedHorizontally | FlippedVertically | FlippedDiagonally)) {
+                    Note(layer.look.place, "the layer's flipped tiles are drawn unflipped: a map made by tmxexport "
+                                           "shows its sprites' frames as they are");
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+
+    void Note(const SourcePlace& place, const std::string& what)
+    {
+        world.warnings.push_back(ImportRefusal::Describe(place, what));
+    }
+
     // A floor tile goes where its index puts it in the floor's order. One the
     // map maker added in the editor has none and is drawn after the tile
     // before it in its layer, or, first in its layer, after every tile of the
@@ -384,6 +415,7 @@ private:
     // places in the floor for that order.
     void AddObjectLayer(const TmxLayer& layer)
     {
+        if (!KeepsLayer(layer)) return;
         const bool floor = layer.look.floor.value_or(false);
         std::vector<const TmxObject*> order;
         for (const TmxObject& object : layer.objects) order.push_back(&object);
@@ -395,6 +427,15 @@ private:
         for (const TmxObject* entry : order) {
             const TmxObject& object = *entry;
             if (object.gid == 0 && !object.tileset) continue;
+            if (!object.visible) {
+                Note(object.place, "the object is hidden in the editor and left out");
+                continue;
+            }
+            if (object.gid & (FlippedHorizontally | FlippedVertically | FlippedDiagonally)) {
+                Note(object.place, "the object's flip is left out: a map made by tmxexport shows its sprites' frames "
+                                   "as they are");
+            }
+            if (object.rotation != 0) Note(object.place, "the object's rotation is left out, as its flip would be");
             const Named& named = Resolve(object.gid, object.place, object.tileset);
             const Properties own(object.properties, object.place);
             const TmxTileset& tileset = object.tileset ? tmx.tilesets[*object.tileset] : TilesetOf(object.gid);
