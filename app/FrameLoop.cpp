@@ -1,11 +1,11 @@
 #include "app/FrameLoop.h"
 
+#include "app/Keyboard.h"
+#include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
-#include "app/SceneSteps.h"
 #include "app/StartUp.h"
-#include "sprite/FrameTick.h"
-
-#include <cstdio>
+#include "world/FrameLayout.h"
+#include "world/WorldPass.h"
 
 #if defined(CLIENT_LOOPBENCH)
 #include "app/LoopBench.h"
@@ -15,44 +15,68 @@ namespace {
 
 constexpr COLORREF Black = 0;
 constexpr COLORREF Red = 255;
-constexpr int32_t RateX = 50;
-constexpr int32_t RateY = 50;
 
-// Held as the keyboard stands when this pass's messages have been taken.
-bool KeyHeldNow(const void*, uint8_t virtualKey)
-{
-    return GetKeyState(virtualKey) < 0;
-}
+// How long the loop waits for a message while it cannot present, before it
+// asks the device again: a display that comes back does not always say so
+// with a message.
+constexpr DWORD WaitMilliseconds = 250;
 
-// Takes and dispatches at most one waiting message. Returns false once
-// WM_QUIT has arrived, with its code in `exitCode`.
-bool TakeMessage(int& exitCode)
+// Takes and dispatches every waiting message. GetKeyState follows the
+// messages taken: with one message a pass, a held key's repeats would fill
+// the queue, the walkers would go on walking after the key is up, and Escape
+// would wait its turn behind them. Returns false once WM_QUIT has arrived,
+// with its code in `exitCode`.
+bool TakeMessages(int& exitCode)
 {
     MSG message;
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) return true;
-    if (GetMessageA(&message, nullptr, 0, 0) == 0) {
-        exitCode = static_cast<int>(message.wParam);
-        return false;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            exitCode = static_cast<int>(message.wParam);
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
     return true;
 }
 
-// Clears the draw surface, draws the scene and the frame rate into it, and
-// presents it.
-void DrawFrame()
+// Whether a pass can present its frame now: not while the full-screen
+// program is in the background, nor while the window is minimised (Windows
+// minimises the full-screen one in the background), nor while the device's
+// display is lost and cannot be restored yet.
+bool CanPresent()
 {
-    GraphicsDevice& device = *MainDevice;
-    device.ColorFill(device.drawTarget, Black);
-    SurfaceBuffer surface;
-    // Without a description of the surface there is nowhere to draw the map.
-    if (device.GetSurfaceBuffer(device.drawTarget, &surface, nullptr) == 0) DrawScene(Map, surface);
-    char text[256];
-    std::snprintf(text, sizeof text, "%.2f", FrameRate.rate);
-    device.DrawText(device.drawTarget, RateX, RateY, Red, text);
-    device.Flip();
+    if (FullScreen && !MainWindowActive) return false;
+    if (IsIconic(MainWindow)) return false;
+    return MainDevice->ReadyToPresent();
 }
+
+// Waits, using no processor time, until a message arrives or the wait is
+// over.
+void WaitForMessages()
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, WaitMilliseconds, QS_ALLINPUT);
+}
+
+// The program's share of a pass: the keyboard as the messages taken so far
+// left it (app/Keyboard.h), GetTickCount, and the device's draw surface,
+// presented by Flip.
+class DevicePass final : public PassPlatform {
+public:
+    explicit DevicePass(GraphicsDevice& passDevice) : device(passDevice) {}
+    bool KeyHeld(uint8_t virtualKey) const override { return WalkerKeyHeld(virtualKey); }
+    uint32_t Tick() override { return GetTickCount(); }
+    bool ClearFrame(SurfaceBuffer& frame) override
+    {
+        device.ColorFill(device.drawTarget, Black);
+        return device.GetSurfaceBuffer(device.drawTarget, &frame, nullptr) == 0;
+    }
+    void WriteRate(const char* text) override { device.DrawText(device.drawTarget, RateTextX, RateTextY, Red, text); }
+    void Present() override { device.Flip(); }
+
+private:
+    GraphicsDevice& device;
+};
 
 }  // namespace
 
@@ -61,14 +85,23 @@ int RunFrameLoop()
 #if defined(CLIENT_LOOPBENCH)
     LoopBench bench(GetTickCount());
 #endif
+    DevicePass platform(*MainDevice);
     int exitCode = 0;
-    while (TakeMessage(exitCode)) {
-        PollKeys(KeyHeldNow, nullptr, Walker1, Walker2);
-        FrameTick = GetTickCount();
-        UpdateWalkers(Walker1, Walker2);
-        FrameRate.CountFrame(GetTickCount());
-        DrawFrame();
-        Sleep(1);
+    while (TakeMessages(exitCode)) {
+        // Nothing is composed while it could not be shown: the world, the
+        // walkers and the camera wait as they are.
+        if (!CanPresent()) {
+            WaitForMessages();
+            continue;
+        }
+        RunPass(platform, FrameRate, Map, Walker1, Walker2);
+        // A frame that found the display lost is followed by a wait, so that
+        // a display which is lost again in every frame costs no processor time.
+        if (MainDevice->lostWith != DD_OK) {
+            WaitForMessages();
+        } else {
+            Sleep(1);
+        }
 #if defined(CLIENT_LOOPBENCH)
         if (bench.CountPass(GetTickCount())) return 0;
 #endif

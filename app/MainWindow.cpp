@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/Keyboard.h"
 #include "app/WindowGeometry.h"
 
 #include <cstdlib>
@@ -9,6 +10,7 @@ constexpr const char* WindowName = "Client";
 }  // namespace
 
 HWND MainWindow = nullptr;
+bool MainWindowActive = true;
 
 HWND CreateMainWindow(HINSTANCE instance)
 {
@@ -43,6 +45,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // Other keys reach the walkers only through polling.
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATEAPP: MainWindowActive = wParam != FALSE; break;
+    case WM_SETFOCUS: KeyboardFocusGained(); break;
+    case WM_KILLFOCUS: KeyboardFocusLost(); break;
+    default: break;
     }
+    return DefWindowProcA(window, message, wParam, lParam);
 }

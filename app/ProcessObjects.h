@@ -7,7 +7,7 @@
 // loop and the scene steps reach them by name.
 #pragma once
 
-#include "app/FrameRateCounter.h"
+#include "world/FrameRateCounter.h"
 #include "map/TileMap.h"
 #include "map/Walker.h"
 

@@ -2,20 +2,18 @@
 
 #include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
-#include "app/SceneSteps.h"
 #include "gfx/FullscreenDevice.h"
 #include "gfx/WindowedDevice.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/PixelConversion.h"
+#include "world/FrameLayout.h"
+#include "world/SceneSteps.h"
 
 #include <cstdio>
 
 GraphicsDevice* MainDevice = nullptr;
 
 namespace {
-constexpr uint16_t FrameWidth = 640;
-constexpr uint16_t FrameHeight = 480;
-constexpr uint8_t FrameBitsPerPixel = 32;
 
 // Names, in one line of debug output, the pixel conversions that sprites of
 // both stored formats get on this processor, as Pixmix does for its kernels:
@@ -35,7 +33,7 @@ bool StartUp()
 {
     if (FullScreen) {
         MainDevice = new FullscreenDevice;
-        MainDevice->Init(MainWindow, FrameWidth, FrameHeight, FrameBitsPerPixel);
+        MainDevice->Init(MainWindow, uint16_t{FrameWidth}, uint16_t{FrameHeight}, FrameBitsPerPixel);
     } else {
         // The windowed device sizes its surfaces from the screen.
         MainDevice = new WindowedDevice;
@@ -46,7 +44,8 @@ bool StartUp()
     DisplayDepth = FrameBitsPerPixel;
     ReportPixelConversions();
     if (!StartScene(Map)) return false;
-    // What Spawn without a map places on.
+    // Walker::Spawn places a walker on currentMap when it is given no map;
+    // from here on that is the program's one map.
     currentMap = &Map;
     PlaceWalkers(Map, Walker1, Walker2);
     return true;

@@ -55,6 +55,12 @@ HRESULT LogFailure(const char* messageFormat, HRESULT code)
     return code;
 }
 
+bool IsDisplayLoss(HRESULT code)
+{
+    return code == DDERR_SURFACELOST || code == DDERR_NOEXCLUSIVEMODE || code == DDERR_EXCLUSIVEMODEALREADYSET ||
+           code == DDERR_WRONGMODE;
+}
+
 HRESULT GraphicsDevice::Init(HWND deviceWindow, uint16_t deviceWidth, uint16_t deviceHeight, uint8_t deviceBitsPerPixel)
 {
     window = deviceWindow;
@@ -76,6 +82,13 @@ HRESULT GraphicsDevice::CreateDirectDraw()
     if (FAILED(result)) return LogFailure("QueryInterface failed with Err : %d", result);
     directDraw = seventh;
     return 0;
+}
+
+HRESULT GraphicsDevice::PresentFailed(HRESULT code)
+{
+    if (!IsDisplayLoss(code)) return LogFailure("Flip failed with Err : %d", code);
+    lostWith = code;
+    return code;
 }
 
 HRESULT GraphicsDevice::ColorFill(IDirectDrawSurface7* surface, COLORREF color)

@@ -1,7 +1,15 @@
-// The program's only access to the display: DirectDraw 7 behind ten virtual
-// operations. The variants differ only in Create and Flip. Every failure of a
-// platform call goes to ErrLog and ends the process; an operation returns the
-// platform's HRESULT only when the log could not be written.
+// The program's only access to the display: DirectDraw 7 behind eleven virtual
+// operations. The variants differ only in Create, Flip and ReadyToPresent.
+// Every failure of a platform call goes to ErrLog and ends the process; an
+// operation returns the platform's HRESULT only when the log could not be
+// written. The one exception is the loss of the display to another program or
+// to a change of mode (IsDisplayLoss): presenting then stops until
+// ReadyToPresent has the surfaces back.
+//
+// The program calls Init, ColorFill, GetSurfaceBuffer, DrawText, Flip and
+// ReadyToPresent. CreateSurface, SetColorKey, BltFast and Release, which it
+// never calls, are part of the device's interface all the same: every device
+// offers them, and the tests hold them to what they promise.
 #pragma once
 
 #include "blitter/Pixmix.h"
@@ -47,6 +55,11 @@ public:
     virtual HRESULT DrawText(IDirectDrawSurface7* surface, int32_t x, int32_t y, COLORREF color, const char* text);
     // Releases the interfaces; never called in the program.
     virtual void Release();
+    // Returns whether a frame can be presented now: at once while the
+    // display is the program's. After a present found it lost (lostWith),
+    // restores the surfaces once the display can be had again and returns
+    // true; until then false, and the frame loop waits.
+    virtual bool ReadyToPresent() = 0;
 
     HWND window = nullptr;
     IDirectDraw7* directDraw = nullptr;
@@ -56,6 +69,9 @@ public:
     uint16_t width = 0;
     uint16_t height = 0;
     uint8_t bitsPerPixel = 0;
+    // DD_OK while the display is the program's; the code with which a present
+    // found it lost until ReadyToPresent has restored it.
+    HRESULT lostWith = DD_OK;
 
 protected:
     ~GraphicsDevice() = default;
@@ -63,7 +79,16 @@ protected:
     // Takes the first steps of both Creates: makes the default driver's
     // DirectDraw object and asks it for its IDirectDraw7 interface.
     HRESULT CreateDirectDraw();
+    // Takes a present's failed `code`: a loss of the display is kept in
+    // lostWith and returned; any other failure is logged as "Flip failed".
+    HRESULT PresentFailed(HRESULT code);
 };
+
+// Whether a DirectDraw code says that the display is, for now, not the
+// program's: its surfaces were lost (to another program, a mode change, a
+// locked or sleeping session), another program holds it exclusively, the
+// program lost its own exclusive mode, or the mode changed under it.
+bool IsDisplayLoss(HRESULT code);
 
 // Returns a zeroed surface description with its size filled in.
 DDSURFACEDESC2 EmptySurfaceDesc();

@@ -36,9 +36,10 @@ public:
     TileMap& operator=(const TileMap&) = delete;
 
     // Map file (MapFile.cpp): loads the file into the map. Sprite ids become
-    // indices of `sprites`, so the registry must be filled first. A wrong magic, or a file that breaks the
-    // layout, shows the "Wrong map file." box; then, and when the file cannot
-    // be read, the result is false and the map is as it was.
+    // indices of `sprites`, so the registry must be filled first. A wrong
+    // magic, or a file that breaks the layout, shows the "Wrong map file."
+    // box; then, and when the file cannot be read, the result is false and
+    // the map is as it was.
     bool LoadMap(const char* fileName);
     // The same for a file already in memory, from its first byte.
     bool ReadMap(BoundedReader& file);
@@ -83,6 +84,7 @@ public:
     SpriteRegistry sprites;  // destroyed before `objects`, after ClearMap
 
 private:
+    friend class MapLoad;           // the loader hands the cells' data over (MapFile.cpp)
     CellDataStore cellData;         // every cell's data block
     AnimationMemoTable floorMemos;  // DrawMap's animation searches, one per floor tile
 };

@@ -31,9 +31,14 @@ bool AnimationCursor::Advance()
     const int32_t frameCount = timing->frameCount;
     if (frameIndex >= 0 && frameIndex < frameCount) {
         // The next frame starts when the change is seen, not at the deadline,
-        // and one call passes one frame however late it comes.
+        // and one call passes one frame however late it comes. The tick count
+        // wraps after 2^32 ms (49.7 days), and a tick never runs backwards, so
+        // `now` is taken as lying the unsigned difference after frameStart:
+        // away from the wrap that is `now` itself, and a frame begun just
+        // before the wrap still ends after it.
         const double deadline = (1.0 / speed) * timing->durations[frameIndex] + double(frameStart);
-        if (deadline < double(now)) {
+        const double elapsedTo = double(frameStart) + double(uint32_t(now - frameStart));
+        if (deadline < elapsedTo) {
             ++frameIndex;
             frameStart = now;
         }

@@ -1,16 +1,19 @@
 // What the page's script calls: open a world laid out in the module's file
 // system, run one pass of the frame loop, hand over the frame and the texts
-// to show. Every call returns at once; the script drives the loop, one pass
-// per animation frame of the browser, or one per call when a test holds the
-// clock.
+// to show, and name the keys the walkers are steered with. Every call
+// returns at once; the script drives the loop, one pass per animation frame
+// of the browser, or one per call when a test holds the clock.
 #include "map/ErrorBox.h"
 #include "web/PageErrLog.h"
 #include "web/PageWorld.h"
+#include "world/FrameLayout.h"
+#include "world/SceneSteps.h"
 
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <unistd.h>
 
@@ -20,7 +23,7 @@ static_assert(sizeof(PageView) == 8 * sizeof(int32_t), "page_view hands the view
 
 std::unique_ptr<PageWorld> world;
 uint8_t keysDown[256];
-uint8_t rgba[PageFrameWidth * PageFrameHeight * 4];
+uint8_t rgba[FrameWidth * FrameHeight * 4];
 char message[512];
 char rateText[256];
 
@@ -95,8 +98,17 @@ EMSCRIPTEN_KEEPALIVE int page_pass(int holdClock, uint32_t tick)
         return 0;
     }
     CopyFrameToRgba();
-    std::snprintf(rateText, sizeof rateText, "%.2f", world->Rate());
+    std::snprintf(rateText, sizeof rateText, "%s", world->RateText());
     return 1;
+}
+
+// The virtual-key codes that page_keys is read at, in the order they are
+// polled, ending with a 0: the script keeps those keys from the browser.
+EMSCRIPTEN_KEEPALIVE const uint8_t* page_polled_keys()
+{
+    static uint8_t codes[std::size(KeyBindings) + 1];
+    for (size_t i = 0; i < std::size(KeyBindings); ++i) codes[i] = KeyBindings[i].virtualKey;
+    return codes;
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* page_frame()

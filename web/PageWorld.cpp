@@ -1,29 +1,37 @@
 #include "web/PageWorld.h"
 
-#include "app/SceneSteps.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameTick.h"
+#include "world/SceneSteps.h"
+#include "world/WorldPass.h"
 
-#include <cstring>
+#include <cstdio>
 
-namespace {
+// The page's share of a pass: the key states the script wrote, the page's
+// clock, and the frame in memory. The script presents the frame, and writes
+// the rate's text over it, once the pass is over.
+class PagePass final : public PassPlatform {
+public:
+    PagePass(PageWorld& passWorld, const uint8_t* passKeys, PageClock passClock)
+        : world(passWorld), keysDown(passKeys), clock(passClock)
+    {
+    }
+    bool KeyHeld(uint8_t virtualKey) const override { return keysDown[virtualKey] != 0; }
+    uint32_t Tick() override { return clock(); }
+    bool ClearFrame(SurfaceBuffer& surface) override
+    {
+        world.frame.Clear();
+        surface = world.frame.Surface();
+        return true;
+    }
+    void WriteRate(const char* text) override { std::snprintf(world.rateText, sizeof world.rateText, "%s", text); }
+    void Present() override {}
 
-bool KeyHeldInPage(const void* keysDown, uint8_t virtualKey)
-{
-    return static_cast<const uint8_t*>(keysDown)[virtualKey] != 0;
-}
-
-}  // namespace
-
-// The scene is drawn centred in a frame of the program's size.
-static_assert(PageFrameWidth == 640 && PageFrameHeight == 480);
-
-PageWorld::PageWorld() : frame(size_t(PageFrameWidth) * PageFrameHeight, 0)
-{
-    uint8_t* first = reinterpret_cast<uint8_t*>(frame.data());
-    const int32_t pitch = PageFrameWidth * 4;
-    surface = {first, first + (PageFrameHeight - 1) * pitch + pitch, pitch, PageFrameHeight, PageFrameWidth, 32};
-}
+private:
+    PageWorld& world;
+    const uint8_t* keysDown;
+    PageClock clock;
+};
 
 bool PageWorld::Start()
 {
@@ -36,17 +44,14 @@ bool PageWorld::Start()
 
 void PageWorld::Pass(const uint8_t keysDown[256], PageClock clock)
 {
-    PollKeys(KeyHeldInPage, keysDown, walker1, walker2);
-    FrameTick = clock();
-    UpdateWalkers(walker1, walker2);
-    frameRate.CountFrame(clock());
-    DrawFrame();
+    PagePass platform(*this, keysDown, clock);
+    RunPass(platform, frameRate, map, walker1, walker2);
 }
 
 void PageWorld::DrawFrame()
 {
-    std::memset(frame.data(), 0, frame.size() * sizeof frame[0]);
-    DrawScene(map, surface);
+    frame.Clear();
+    DrawScene(map, frame.Surface());
 }
 
 PageView PageWorld::View() const

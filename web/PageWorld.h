@@ -1,21 +1,19 @@
 // One world as the page runs it: the program's start-up and the program's
-// pass of the frame loop, without Windows. The objects are the program's
-// process-lifetime objects, in the same order of construction (the frame-rate
-// counter, the map with its registry, Walker1, Walker2) and torn down in the
-// reverse order when the world is closed. The frame is a 640 x 480 x 32
-// surface in memory; the page presents it and writes the frame rate over it.
+// pass of the frame loop (RunPass), without Windows. The objects are the
+// program's process-lifetime objects, in the same order of construction (the
+// frame-rate counter, the map with its registry, Walker1, Walker2) and torn
+// down in the reverse order when the world is closed. The frame is a frame in
+// memory (world/MemoryFrame.h); the page presents it and writes the frame
+// rate over it.
 #pragma once
 
-#include "app/FrameRateCounter.h"
-#include "blitter/Pixmix.h"
 #include "map/TileMap.h"
 #include "map/Walker.h"
+#include "world/FrameRateCounter.h"
+#include "world/MemoryFrame.h"
 
 #include <cstdint>
 #include <vector>
-
-constexpr int32_t PageFrameWidth = 640;
-constexpr int32_t PageFrameHeight = 480;
 
 // Milliseconds, as GetTickCount gives them; read twice in every pass.
 using PageClock = uint32_t (*)();
@@ -31,7 +29,7 @@ struct PageView {
 
 class PageWorld {
 public:
-    PageWorld();
+    PageWorld() = default;
     PageWorld(const PageWorld&) = delete;
     PageWorld& operator=(const PageWorld&) = delete;
 
@@ -44,8 +42,9 @@ public:
     // One pass of the frame loop: the keys held (`keysDown`, one byte per
     // virtual-key code, non-zero when down) become step requests in the
     // program's polling order, FrameTick is read from `clock`, the walkers
-    // move on, the frame is counted at a second reading, and the frame is
-    // cleared to black and drawn with DrawMap at its centre.
+    // move on, the frame is counted at a second reading, the frame is cleared
+    // to black and drawn with DrawMap at its centre, and the frame rate's text
+    // is kept for the page to write over it.
     void Pass(const uint8_t keysDown[256], PageClock clock);
 
     // Clears the frame and draws the map into it, the drawing part of a pass.
@@ -60,15 +59,17 @@ public:
     void RestoreView(const PageView& view);
 
     // The frame's pixels, rows top first, each 0x00RRGGBB.
-    const std::vector<uint32_t>& Frame() const { return frame; }
-    // The frame rate as the program prints it ("%.2f").
-    double Rate() const { return frameRate.rate; }
+    const std::vector<uint32_t>& Frame() const { return frame.Pixels(); }
+    // The frame rate as the program prints it ("%.2f"), as of the last pass.
+    const char* RateText() const { return rateText; }
 
 private:
+    friend class PagePass;
+
     FrameRateCounter frameRate;
     TileMap map;
     Walker walker1;  // arrow keys; the view follows it
     Walker walker2;  // W, A, S, D
-    std::vector<uint32_t> frame;
-    SurfaceBuffer surface;
+    MemoryFrame frame;
+    char rateText[256] = "";
 };

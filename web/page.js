@@ -205,6 +205,7 @@ async function openWorld(files, name, keepView) {
         try {
             await moduleFactory;
             const module = await createViewerModule({ print: () => {}, printErr: () => {} });
+            polledKeys = readPolledKeys(module);
             const world = worldFiles(files);
             writeTree(module, WorldFolder, world);
             const folder = module._malloc(WorldFolder.length + 1);
@@ -483,14 +484,22 @@ document.addEventListener('drop', (event) => {
 // ---- keys ----------------------------------------------------------------
 
 const Escape = 27;
-const PolledKeys = new Set([0x25, 0x26, 0x27, 0x28, 0x57, 0x53, 0x41, 0x44]);
+// The virtual-key codes the world polls, as the module names them: the page
+// keeps only those keys from the browser.
+let polledKeys = new Set();
+
+function readPolledKeys(module) {
+    const keys = new Set();
+    for (let at = module._page_polled_keys(); module.HEAPU8[at]; ++at) keys.add(module.HEAPU8[at]);
+    return keys;
+}
 
 window.addEventListener('keydown', (event) => {
     if (event.keyCode === Escape && viewer.state === 'running') {
         endWorld('stopped', 'The world ended (Escape). Open a world to walk again.');
         return;
     }
-    if (PolledKeys.has(event.keyCode)) {
+    if (polledKeys.has(event.keyCode)) {
         keysDown[event.keyCode] = 1;
         event.preventDefault();
     }

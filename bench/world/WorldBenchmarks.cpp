@@ -4,7 +4,6 @@
 // same frame's blits alone (the clear, then every Blt of the frame with the
 // geometry done beforehand: the blitter's share of the frame), and one memcpy
 // of a 640 x 480 x 32 frame, the bandwidth anchor. Items are frame pixels.
-#include "app/SceneSteps.h"
 #include "bench/BenchSupport.h"
 #include "map/TileMap.h"
 #include "map/TileProjection.h"
@@ -12,6 +11,9 @@
 #include "sprite/DisplayDepth.h"
 #include "sprite/FrameBlit.h"
 #include "sprite/FrameTick.h"
+#include "world/FrameLayout.h"
+#include "world/MemoryFrame.h"
+#include "world/SceneSteps.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +25,6 @@
 
 namespace {
 
-constexpr int32_t FrameWidth = 640, FrameHeight = 480, FramePitch = FrameWidth * 4;
 constexpr int64_t FramePixels = int64_t(FrameWidth) * FrameHeight;
 
 std::string WorldFolder()
@@ -44,10 +45,6 @@ struct DemoWorld {
             missing = "no demo world in '" + folder + "' (build the demo_world target, or set CLIENT_DEMO_WORLD)";
             return;
         }
-        pixels.assign(FramePixels, 0);
-        uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
-        surface = {first, first + (FrameHeight - 1) * FramePitch + FramePitch, FramePitch, FrameHeight, FrameWidth, 32};
-
         // The registry opens its files relative to the working directory, and
         // the sprites load on first use: everything is loaded inside the folder.
         std::error_code failed;
@@ -56,7 +53,7 @@ struct DemoWorld {
         if (failed || !StartUp()) {
             missing = "the demo world in '" + folder + "' does not load";
         } else {
-            DrawScene(map, surface);
+            DrawScene(map, frame.Surface());
         }
         std::filesystem::current_path(home, failed);
     }
@@ -75,8 +72,8 @@ struct DemoWorld {
 
     void ClearAndDraw()
     {
-        std::memset(pixels.data(), 0, pixels.size() * 4);
-        DrawScene(map, surface);
+        frame.Clear();
+        DrawScene(map, frame.Surface());
     }
 
     // What DrawMap hands the blitter for this frame, in order.
@@ -84,14 +81,16 @@ struct DemoWorld {
     {
         std::vector<FrameBlit> blits;
         const ScreenPoint origin =
-            MapOrigin(map.cameraX, map.cameraY, map.cameraOffsetX, map.cameraOffsetY, FrameWidth / 2, FrameHeight / 2);
+            MapOrigin(map.cameraX, map.cameraY, map.cameraOffsetX, map.cameraOffsetY, FrameCentreX, FrameCentreY);
         auto add = [&](int32_t spriteIndex, const char* name, int32_t direction, int16_t x, int16_t y,
                        AnimationCursor* cursor) {
             const Sprite* sprite = map.sprites.GetSprite(spriteIndex);
-            const SpriteFrame* frame = sprite ? sprite->GetCurrentFrame(name, direction, cursor) : nullptr;
+            const SpriteFrame* shown = sprite ? sprite->GetCurrentFrame(name, direction, cursor) : nullptr;
             const ScreenPoint at = TileToScreen(origin, x, y);
             FrameBlit blit;
-            if (frame && PlaceFrame(*frame, surface, at.x, at.y, nullptr, DisplayDepth, blit)) blits.push_back(blit);
+            if (shown && PlaceFrame(*shown, frame.Surface(), at.x, at.y, nullptr, DisplayDepth, blit)) {
+                blits.push_back(blit);
+            }
         };
         for (int32_t i = 0; i < map.floorTileCount; ++i) {
             const FloorTile& tile = map.floorTiles[i];
@@ -105,8 +104,7 @@ struct DemoWorld {
     }
 
     std::string missing;
-    std::vector<uint32_t> pixels;
-    SurfaceBuffer surface{};
+    MemoryFrame frame;
     TileMap map;
     Walker walker1, walker2;
 };
@@ -142,7 +140,7 @@ void DemoFrameBlits(benchmark::State& state)
     }
     const std::vector<FrameBlit> blits = world.FrameBlits();
     for (auto _ : state) {
-        std::memset(world.pixels.data(), 0, world.pixels.size() * 4);
+        world.frame.Clear();
         for (const FrameBlit& blit : blits) {
             if (blit.noColorkey) {
                 Blt_NoColorkey(blit.destination, blit.source);

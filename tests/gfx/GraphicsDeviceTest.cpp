@@ -1,6 +1,8 @@
 // The shared device operations against real DirectDraw surfaces: a device on
 // a small window at the normal cooperative level, drawing into off-screen
 // surfaces in system memory.
+#include "StandInPrimary.h"
+
 #include "gfx/GraphicsDevice.h"
 #include "gfx/WindowedDevice.h"
 
@@ -61,6 +63,7 @@ public:
         return directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
     }
     HRESULT Flip() override { return 0; }
+    bool ReadyToPresent() override { return true; }
 };
 
 // A locked view of a surface, for reading back what the device wrote.
@@ -409,4 +412,119 @@ TEST(WindowedDevice, DrawsIntoAScreenSizedBackSurfaceBehindAClipper)
     EXPECT_EQ(device.drawTarget, nullptr);
     EXPECT_EQ(device.clipper, nullptr);
     EXPECT_EQ(back->Release(), 0u);
+}
+
+// A windowed primary lost (a mode change, another program's exclusive mode,
+// sleep and resume) is restored, or the surfaces are made again after a mode
+// change, and the frames go on: presenting waits only while the display says
+// it is not the program's yet.
+TEST(WindowedDevice, APrimaryLostIsRestoredOrMadeAgain)
+{
+    struct Case {
+        const char* name;
+        HRESULT bltFails;               // what the stand-in's Blt fails with, once
+        std::vector<HRESULT> restores;  // what its Restore says, in turn (then the real one's answer)
+        int waits;                      // ReadyToPresent false before it is true
+        int restoresAsked;
+        bool madeAgain;  // the primary, back surface and clipper are new
+    };
+    constexpr HRESULT Lost = DDERR_SURFACELOST, Held = DDERR_EXCLUSIVEMODEALREADYSET;
+    // clang-format off
+    const Case cases[] = {
+        {"lost, restored at once",                        Lost,            {},                          0, 1, false},
+        {"lost while another program holds the display", Lost,            {Held, Held},                2, 3, false},
+        {"lost to a mode change",                         Lost,            {DDERR_WRONGMODE},           0, 1, true},
+        {"another program holds the display",             Held,            {DDERR_NOEXCLUSIVEMODE},     1, 2, false},
+        {"the mode changed",                              DDERR_WRONGMODE, {},                          0, 0, true},
+    };
+    // clang-format on
+    // A loss that went to the log would end the test program with 0; without
+    // a log it shows as a failure here instead.
+    const LogUnavailable noLog;
+    for (const Case& c : cases) {
+        WindowedDevice device;
+        ASSERT_EQ(device.Init(TestWindow(), 0, 0, 32), DD_OK) << c.name;
+        StandInRecord record;
+        device.primary = new StandInPrimary(device.primary, c.bltFails, c.restores, record);
+
+        EXPECT_EQ(device.Flip(), c.bltFails) << c.name;
+        EXPECT_EQ(device.lostWith, c.bltFails) << c.name;
+        int waits = 0;
+        while (!device.ReadyToPresent() && waits < 10) ++waits;
+        EXPECT_EQ(waits, c.waits) << c.name;
+        EXPECT_EQ(record.restores, c.restoresAsked) << c.name;
+        EXPECT_EQ(record.released, c.madeAgain) << c.name;
+        EXPECT_EQ(device.lostWith, DD_OK) << c.name;
+        ASSERT_NE(device.drawTarget, nullptr) << c.name;
+        EXPECT_EQ(device.drawTarget, device.back) << c.name;
+
+        // The next frames are presented, by the stand-in's real primary or by the new one.
+        EXPECT_EQ(device.ColorFill(device.drawTarget, 255), DD_OK) << c.name;
+        EXPECT_EQ(device.Flip(), DD_OK) << c.name;
+        EXPECT_TRUE(device.ReadyToPresent()) << c.name;
+        EXPECT_EQ(record.blts, c.madeAgain ? 1 : 2) << c.name;
+        device.Release();
+        EXPECT_TRUE(record.released) << c.name;
+    }
+}
+
+// Every other failure of the present is not a loss: it goes to the log as
+// before (here, with no log to write to, the code comes back).
+TEST(WindowedDevice, AFailureThatIsNotALossIsNotWaitedFor)
+{
+    WindowedDevice device;
+    ASSERT_EQ(device.Init(TestWindow(), 0, 0, 32), DD_OK);
+    StandInRecord record;
+    device.primary = new StandInPrimary(device.primary, DDERR_GENERIC, {}, record);
+    {
+        const LogUnavailable noLog;
+        EXPECT_EQ(device.Flip(), DDERR_GENERIC);
+    }
+    EXPECT_EQ(device.lostWith, DD_OK);
+    EXPECT_TRUE(device.ReadyToPresent());
+    EXPECT_EQ(record.restores, 0);
+    device.Release();
+}
+
+// The frame is copied only where the window lies on a screen: Wine refuses a
+// copy that reaches off the screens, which ended the program when its window
+// was dragged partly off.
+TEST(WindowedDevice, PresentsOnlyWhatLiesOnTheScreens)
+{
+    const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN), screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    ASSERT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), 0) << "one screen at the origin, as Xvfb gives";
+    struct Case {
+        const char* name;
+        POINT at;  // the 64 x 64 window's top-left corner
+        RECT destination, source;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"on the screen", {10, 20}, {10, 20, 74, 84}, {0, 0, 64, 64}, true},
+        {"off the top left", {-20, -10}, {0, 0, 44, 54}, {20, 10, 64, 64}, true},
+        {"off the bottom right",
+         {screenWidth - 30, screenHeight - 20},
+         {screenWidth - 30, screenHeight - 20, screenWidth, screenHeight},
+         {0, 0, 30, 20},
+         true},
+        {"wholly off", {-100, 0}, {}, {}, false},
+    };
+    HWND window = TestWindow();
+    WindowedDevice device;
+    ASSERT_EQ(device.Init(window, 0, 0, 32), DD_OK);
+    StandInRecord record;
+    device.primary = new StandInPrimary(device.primary, DD_OK, {}, record);
+    // A refused copy would end the test program with 0 through the log.
+    const LogUnavailable noLog;
+    for (const Case& c : cases) {
+        SetWindowPos(window, nullptr, c.at.x, c.at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const int before = record.blts;
+        EXPECT_EQ(device.Flip(), DD_OK) << c.name;
+        EXPECT_EQ(record.blts - before, c.copied ? 1 : 0) << c.name;
+        if (!c.copied) continue;
+        EXPECT_TRUE(EqualRect(&record.destination, &c.destination)) << c.name;
+        EXPECT_TRUE(EqualRect(&record.source, &c.source)) << c.name;
+    }
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    device.Release();
 }

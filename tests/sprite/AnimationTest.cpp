@@ -145,6 +145,38 @@ TEST_F(CursorTest, AFrameEndsStrictlyAfterItsDeadline)
     EXPECT_EQ(cursor.frameStart, 1011u);  // the change is seen at 1011, not at the deadline
 }
 
+// The tick count wraps after 2^32 ms. A frame begun before the wrap ends
+// after it as it would anywhere else: strictly after its deadline, counted
+// across the wrap, and with the change seen at the tick that saw it.
+TEST_F(CursorTest, AFrameBegunBeforeTheTickWrapEndsAfterIt)
+{
+    struct Case {
+        uint32_t start;  // frame 0 lasts 10 ms: 100 at speed 10
+        uint32_t stays;  // the deadline: frame 0 is still shown
+        uint32_t moves;  // one millisecond later: frame 1
+    };
+    const Case cases[] = {
+        {0xFFFFFFFFu, 9, 10},
+        {0xFFFFFFF8u, 2, 3},
+        {0xFFFFFFF6u, 0, 1},
+        {0xFFFFFFF5u, 0xFFFFFFFFu, 0},
+        {0xFFFFFFF0u, 0xFFFFFFFAu, 0xFFFFFFFBu},  // away from the wrap, as before
+    };
+    for (const Case& c : cases) {
+        Start(c.start, 10.0f);
+        EXPECT_FALSE(AdvanceAt(c.stays));
+        EXPECT_EQ(cursor.frameIndex, 0) << "begun at " << c.start;
+        EXPECT_FALSE(AdvanceAt(c.moves));
+        EXPECT_EQ(cursor.frameIndex, 1) << "begun at " << c.start;
+        EXPECT_EQ(cursor.frameStart, c.moves);
+        // Frame 1 (10 ms too) ends after the wrap as well.
+        EXPECT_FALSE(AdvanceAt(c.moves + 10));
+        EXPECT_EQ(cursor.frameIndex, 1) << "begun at " << c.start;
+        EXPECT_FALSE(AdvanceAt(c.moves + 11));
+        EXPECT_EQ(cursor.frameIndex, 2) << "begun at " << c.start;
+    }
+}
+
 TEST_F(CursorTest, OneCallPassesOneFrameHoweverLate)
 {
     Start(0, 1.0f);

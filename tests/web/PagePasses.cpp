@@ -9,6 +9,7 @@
 // Exit code 0 when the script ran to its end; 1, with the reason, otherwise.
 #include "tools/worldfiles/PngImage.h"
 #include "web/PageWorld.h"
+#include "world/FrameLayout.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
             if (!(words >> picture)) return Fail(where + "shot needs a file name");
             const std::filesystem::path path = scriptFolder / picture;
             std::string error;
-            const RgbaImage frame = OpaqueImage(PageFrameWidth, PageFrameHeight, world.Frame());
+            const RgbaImage frame = OpaqueImage(FrameWidth, FrameHeight, world.Frame());
             if (!SavePng(path.string(), frame, error, PngChannels::Rgb)) return Fail("cannot write " + error);
         } else {
             return Fail(where + "unknown command '" + command + "'");

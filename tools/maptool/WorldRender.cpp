@@ -1,9 +1,10 @@
 #include "tools/maptool/WorldRender.h"
 
-#include "map/MapFile.h"
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
 #include "sprite/SpriteListFile.h"
+#include "world/MemoryFrame.h"
+#include "world/SceneSteps.h"
 
 #include <filesystem>
 #include <system_error>
@@ -29,29 +30,22 @@ private:
     std::filesystem::path previous;
 };
 
-bool DrawWorld(const RenderView& view, std::vector<uint32_t>& pixels, std::string& error)
+bool DrawWorld(const RenderView& view, MemoryFrame& frame, std::string& error)
 {
     TileMap map;
-    if (!map.sprites.LoadSpriteList(SpriteListFileName)) {
-        error = std::string("cannot read ") + SpriteListFileName;
-        return false;
-    }
-    if (!map.LoadMap(MapFileName)) {
-        error = std::string("cannot load ") + MapFileName;
+    const char* unreadFile = nullptr;
+    if (!StartScene(map, &unreadFile)) {
+        const bool list = std::string(unreadFile) == SpriteListFileName;
+        error = std::string(list ? "cannot read " : "cannot load ") + unreadFile;
         return false;
     }
     map.cameraX = view.cameraX;
     map.cameraY = view.cameraY;
     map.cameraOffsetX = view.cameraOffsetX;
     map.cameraOffsetY = view.cameraOffsetY;
-
-    pixels.assign(size_t(RenderWidth) * RenderHeight, 0);
-    uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
-    const int32_t pitch = RenderWidth * 4;
-    const SurfaceBuffer surface = {first,       first + (RenderHeight - 1) * pitch + RenderWidth * 4,
-                                   pitch,       RenderHeight,
-                                   RenderWidth, 32};
-    map.DrawMap(surface, RenderWidth / 2, RenderHeight / 2);
+    // The drawing part of the program's pass, without the walkers.
+    frame.Clear();
+    DrawScene(map, frame.Surface());
     return true;
 }
 
@@ -66,5 +60,8 @@ bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<
         error = "cannot enter " + folder + ": " + failed.message();
         return false;
     }
-    return DrawWorld(view, pixels, error);
+    MemoryFrame frame;
+    if (!DrawWorld(view, frame, error)) return false;
+    pixels = frame.Pixels();
+    return true;
 }

@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-constexpr int32_t RenderWidth = 640;
-constexpr int32_t RenderHeight = 480;
-
 struct RenderView {
     int32_t cameraX = 0;
     int32_t cameraY = 0;
@@ -17,8 +14,10 @@ struct RenderView {
 };
 
 // Loads the folder's "SpriteList.txt" and "test.map" (and, as they are drawn,
-// its sprite files) and draws the map with DrawMap at the centre (320, 240)
-// into a 640 x 480 x 32 surface cleared to black. `pixels` gets its rows,
-// top first, as 0x00RRGGBB. Returns false, with `error` set, when the world
-// cannot be loaded.
+// its sprite files) as the program starts its world, and draws the map as a
+// pass of the program does, into the program's frame (world/FrameLayout.h:
+// 640 x 480 x 32, cleared to black, the camera tile at its centre (320,
+// 240)), without the walkers. `pixels` gets its rows, top first, as
+// 0x00RRGGBB. Returns false, with `error` set, when the world cannot be
+// loaded.
 bool RenderWorld(const std::string& folder, const RenderView& view, std::vector<uint32_t>& pixels, std::string& error);

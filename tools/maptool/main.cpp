@@ -9,6 +9,7 @@
 #include "tools/worldfiles/MapText.h"
 #include "tools/worldfiles/PngImage.h"
 #include "tools/worldfiles/TextValues.h"
+#include "world/FrameLayout.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -79,7 +80,7 @@ int Render(const std::vector<std::string>& args)
     std::vector<uint32_t> pixels;
     std::string error;
     if (!RenderWorld(args[0], view, pixels, error)) return Fail(args[0] + ": " + error);
-    if (!SavePng(picture, OpaqueImage(RenderWidth, RenderHeight, pixels), error, PngChannels::Rgb))
+    if (!SavePng(picture, OpaqueImage(FrameWidth, FrameHeight, pixels), error, PngChannels::Rgb))
         return Fail("cannot write " + error);
     return 0;
 }

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-// Empty when `original` is what `canonical` holds; otherwise the difference,
-// as base64 text for a custom property.
+// Returns the difference of `original` from `canonical` as base64 text for a
+// custom property, or an empty text when the two are the same.
 std::string DescribeDifference(const std::vector<uint8_t>& canonical, const std::vector<uint8_t>& original);
 
 enum class PatchResult { Applied, Stale, Broken };
 
-// `bytes` is `canonical` with the difference put back: Applied. Stale when the
-// difference was taken against another file (bytes left as `canonical`),
-// Broken when the text is not a difference at all.
+// Sets `bytes` to `canonical` with the difference put back and returns
+// Applied. Returns Stale, with `bytes` left as `canonical`, when the
+// difference was taken against another file, and Broken when the text is not
+// a difference at all.
 PatchResult ApplyDifference(const std::string& difference, const std::vector<uint8_t>& canonical,
                             std::vector<uint8_t>& bytes);

@@ -10,14 +10,14 @@
 
 namespace worldprop {
 
-// The map's.
+// Properties of the map.
 constexpr const char* World = "world";             // "1": made by tmxexport
 constexpr const char* Header = "header";           // the map file's header value
 constexpr const char* SpriteList = "sprite list";  // "SpriteList.txt", as it was
 constexpr const char* Cells = "cells";             // cells' values, data and blocked bytes other than 0 and 1
 constexpr const char* MapBytes = "map bytes";      // the difference of "test.map" from its records
 
-// A sprite file's tileset.
+// Properties of a sprite file's tileset.
 constexpr const char* SpriteFile = "sprite file";
 constexpr const char* SpriteId = "sprite id";
 constexpr const char* FileId = "file id";  // the id inside the file, when it is not the listed one
@@ -27,7 +27,7 @@ constexpr const char* SpriteBytes = "sprite bytes";
 constexpr const char* Missing = "missing";  // listed, but not in the folder
 constexpr const char* BlockedMarker = "blocked marker";
 
-// A frame's tile.
+// Properties of a frame's tile.
 constexpr const char* Animation = "animation";  // the animation's index in the file
 constexpr const char* Frame = "frame";          // the frame's index; -1: an animation without frames
 constexpr const char* Name = "name";            // the animation's name (also of a reference)
@@ -50,7 +50,7 @@ constexpr const char* Reference = "reference";
 // Every tile's: where its picture's top-left lies from the cell's drawing position.
 constexpr const char* Place = "place";
 
-// Layers' and objects'.
+// Properties of layers and objects.
 constexpr const char* Floor = "floor";
 constexpr const char* FloorOrder = "floor order";  // a floor tile layer's runs of floor indices
 constexpr const char* FloorIndex = "floor index";  // a floor object's index in the floor's order
@@ -61,14 +61,16 @@ constexpr const char* Blocked = "blocked";
 
 }  // namespace worldprop
 
-// Text kept in a property: bytes below 0x20 (but the line break), '%' and
-// bytes from 0x7F up are written %XX, so that any bytes survive XML and the
-// editor.
+// Returns `text` as a property keeps it: bytes below 0x20 (but the line
+// break), '%' and bytes from 0x7F up written %XX, so that any bytes survive
+// XML and the editor.
 std::string EscapePropertyText(const std::string& text);
-// False when a '%' is not followed by two hex digits.
+// Turns a property's text back into its bytes. Returns false when a '%' is
+// not followed by two hex digits.
 bool UnescapePropertyText(const std::string& text, std::string& bytes);
 
-// "x,y", and back; false unless the text is two whole numbers in range.
+// Returns "x,y"; reads it back into `x` and `y`, returning false unless the
+// text is two whole numbers from `low` to `high`.
 std::string FormatPair(int64_t x, int64_t y);
 bool ParsePair(const std::string& text, int64_t low, int64_t high, int64_t& x, int64_t& y);
 
@@ -81,8 +83,9 @@ struct FloorRun {
     int64_t count = 0;
 };
 
-// "column,row,first,count" for each run, separated by spaces, and back; false
-// unless every run is four whole numbers with its cell inside `columns` x
-// `rows`, an index from 0 and a count from 1 that stay below 2^31.
+// Returns the runs as "column,row,first,count" each, separated by spaces;
+// reads them back into `runs`, returning false unless every run is four whole
+// numbers with its cell inside `columns` x `rows`, an index from 0 and a
+// count from 1 that stay below 2^31.
 std::string FormatFloorRuns(const std::vector<FloorRun>& runs);
 bool ParseFloorRuns(const std::string& text, int64_t columns, int64_t rows, std::vector<FloorRun>& runs);

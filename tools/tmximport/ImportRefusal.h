@@ -17,7 +17,7 @@ class ImportRefusal : public std::runtime_error {
 public:
     ImportRefusal(const SourcePlace& place, const std::string& reason) : std::runtime_error(Describe(place, reason)) {}
 
-    // "file:line: element: reason"
+    // Returns the refusal as the author reads it: "file:line: element: reason".
     static std::string Describe(const SourcePlace& place, const std::string& reason)
     {
         std::string text = place.file;

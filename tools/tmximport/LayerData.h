@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-// Exactly `count` global tile ids (flip bits included), row 0 first.
-// `encoding` is "csv" or "base64"; `compression` is "", "zlib" or "gzip"
-// (base64 only). Anything else, or a count that differs, is refused at `place`.
+// Returns the `count` global tile ids (flip bits included) of a layer's data,
+// row 0 first. `encoding` is "csv" or "base64"; `compression` is "", "zlib"
+// or "gzip" (base64 only). Refuses (ImportRefusal) at `place` anything else,
+// and data that holds another number of ids.
 std::vector<uint32_t> DecodeLayerData(const std::string& encoding, const std::string& compression,
                                       const std::string& text, size_t count, const SourcePlace& place);
 
-// Inflates a zlib or gzip stream into exactly `size` bytes. False when the
-// stream is broken or holds more or fewer bytes.
+// Inflates a zlib or gzip stream into exactly `size` bytes. Returns false
+// when the stream is broken or holds more or fewer bytes.
 bool InflateExactly(const std::vector<uint8_t>& packed, bool gzip, size_t size, std::vector<uint8_t>& bytes);

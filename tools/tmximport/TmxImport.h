@@ -26,10 +26,11 @@ struct ImportSummary {
     std::vector<std::string> warnings;
 };
 
-// Converts the map in memory; the world is written only when all of it
-// converted. False with `error` ("file:line: element: reason") otherwise.
+// Converts the map in memory and writes the world only once all of it
+// converted. Returns false otherwise, with `error` saying
+// "file:line: element: reason".
 bool ImportTmx(const ImportOptions& options, ImportSummary& summary, std::string& error);
 
-// The conversion alone, for a map already in memory (the fuzz target's way
-// in); the same refusals, nothing written.
+// Converts a map already in memory into `world` and writes nothing: the fuzz
+// target's way in. Returns false, with `error` set, for the same refusals.
 bool ConvertTmxText(const std::string& text, const std::string& path, ConvertedWorld& world, std::string& error);

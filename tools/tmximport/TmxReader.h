@@ -14,6 +14,8 @@ constexpr int MaxMapSide = 32767;
 constexpr int64_t MaxMapCells = int64_t(1) << 24;
 constexpr int MaxTileSide = 4096;
 
+// Returns the map at `path`, with the tileset files it names. Refuses
+// (ImportRefusal) what cannot be converted.
 TmxMap ReadTmxFile(const std::string& path);
 
 // The same for a map already in memory; `path` names it in messages and

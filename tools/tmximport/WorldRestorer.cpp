@@ -191,7 +191,7 @@ private:
             if (frame != int64_t(animations.back().frames.size())) {
                 own.Refuse(worldprop::Frame, "must follow the frame before it");
             }
-            animations.back().frames.push_back(RestoreFrame(tile, own, file.sprite.pixelFormat));
+            animations.back().frames.push_back(RestoreFrame(tile, own));
             if (frame == 0) {
                 Place(shown, own);
                 named[id] = shown;
@@ -217,7 +217,9 @@ private:
         named.placeY = y;
     }
 
-    FrameSource RestoreFrame(const TmxTile& tile, const Properties& own, uint8_t pixelFormat)
+    // The frame as its tile keeps it: the writer stores its 0xRRGGBB pixels in
+    // the sprite's format.
+    FrameSource RestoreFrame(const TmxTile& tile, const Properties& own)
     {
         FrameSource frame;
         frame.duration = int32_t(own.Whole(worldprop::Duration, 100, INT32_MIN, INT32_MAX));
@@ -266,7 +268,6 @@ private:
             frame.pixels[i] = RgbOf(p);
             if (masked) frame.alphaMask[i] = p[3];
         }
-        (void)pixelFormat;  // the writer stores the pixels in the sprite's format
         return frame;
     }
 

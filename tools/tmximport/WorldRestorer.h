@@ -8,9 +8,10 @@
 
 #include "tools/tmximport/WorldBuilder.h"
 
+// Returns whether tmxexport made the map: it carries the map property `world`.
 bool IsExportedWorld(const TmxMap& map);
 
-// Refuses (ImportRefusal) a tileset that tmxexport did not write, a frame's
-// picture that cannot be read or does not fit its properties, and properties
-// that are not what tmxexport writes.
+// Returns the world the map was exported from. Refuses (ImportRefusal) a tileset that tmxexport did not write, a
+// frame's picture that cannot be read or does not fit its properties, and properties that are not what tmxexport
+// writes.
 ConvertedWorld RestoreWorld(const TmxMap& map);

@@ -1,9 +1,10 @@
-// The layout is drawn at the top of map/MapFile.cpp.
+// Both ways through the format's one description: the writer follows the
+// layout drawn at the top of map/MapFileReader.h, and the reader is the
+// program's own.
 #include "tools/worldfiles/MapFileCodec.h"
 
-#include "base/BoundedReader.h"
 #include "base/ByteWriter.h"
-#include "map/MapFile.h"
+#include "map/MapFileReader.h"
 
 #include <cstring>
 
@@ -17,60 +18,90 @@ void WriteCell(ByteWriter& out, const CellSource& cell)
     out.WriteBytes(cell.data);
 }
 
-std::string At(const BoundedReader& file, const std::string& what)
+// The name in a field of the file, cut after MaxAnimationNameLength
+// characters as the program cuts it.
+std::string NameOf(const uint8_t* field)
 {
-    return what + " at byte " + std::to_string(file.Offset());
+    const char* text = reinterpret_cast<const char*>(field);
+    return std::string(text, strnlen(text, MaxAnimationNameLength));
 }
 
-bool ReadName(BoundedReader& file, std::string& name)
-{
-    char field[AnimationNameSize];
-    if (!file.ReadBytes(field, AnimationNameSize)) return false;
-    name.assign(field, strnlen(field, AnimationNameSize - 1));
-    return true;
-}
+// What the reader reads, as plain values.
+class SourceBuilder {
+public:
+    explicit SourceBuilder(MapSource& target) : map(target) {}
 
-bool ReadCell(BoundedReader& file, CellSource& cell, std::string& error)
-{
-    int32_t length = 0;
-    if (!(file.Read(cell.blocked) && file.Read(cell.value) && file.Read(length))) {
-        error = At(file, "the file ends inside a cell");
-        return false;
+    void Header(int32_t headerValue, uint16_t width, uint16_t height)
+    {
+        map.headerValue = headerValue;
+        map.width = width;
+        map.height = height;
     }
-    if (!file.Fits(length, 1)) {
-        error = At(file, "a cell's data length " + std::to_string(length) + " does not fit");
-        return false;
+    bool StartCells()
+    {
+        map.cells.resize(size_t(map.width) * map.height);
+        return true;
     }
-    const uint8_t* data = file.Take(static_cast<size_t>(length));
-    cell.data.assign(data, data + length);
-    return true;
-}
-
-bool ReadFloorTile(BoundedReader& file, FloorSource& tile)
-{
-    return file.Read(tile.x) && file.Read(tile.y) && file.Read(tile.z) && file.Read(tile.spriteId) &&
-           ReadName(file, tile.animationName) && file.Read(tile.direction);
-}
-
-bool ReadObject(BoundedReader& file, ObjectSource& object)
-{
-    return file.Read(object.x0) && file.Read(object.y0) && file.Read(object.x1) && file.Read(object.y1) &&
-           file.Read(object.z) && file.Read(object.spriteId) && ReadName(file, object.animationName) &&
-           file.Read(object.direction);
-}
-
-bool ReadCount(BoundedReader& file, size_t recordBytes, const char* what, int32_t& count, std::string& error)
-{
-    if (!file.Read(count)) {
-        error = At(file, std::string("the file ends before the ") + what + " count");
-        return false;
+    CellSource* StartRow(uint16_t y) { return &map.cells[size_t(y) * map.width]; }
+    static void Cell(CellSource* row, size_t x, uint8_t blocked, int16_t value, int32_t)
+    {
+        row[x] = {blocked, value, {}};
     }
-    if (count < 0) count = 0;
-    if (!file.Fits(count, recordBytes)) {
-        error = At(file, std::string("the ") + what + " count " + std::to_string(count) + " does not fit");
-        return false;
+    static uint8_t* CellData(CellSource* row, size_t x, size_t length)
+    {
+        row[x].data.resize(length);
+        return row[x].data.data();
     }
-    return true;
+    FloorSource* StartFloor(int32_t count)
+    {
+        map.floorTiles.resize(size_t(count));
+        return map.floorTiles.data();
+    }
+    static void Floor(FloorSource& tile, const MapFloorRecord& record)
+    {
+        tile = {record.x, record.y, record.z, record.spriteId, NameOf(record.name), record.direction};
+    }
+    bool StartObjects(int32_t count)
+    {
+        map.objects.reserve(size_t(count));
+        return true;
+    }
+    void Object(const MapObjectRecord& object)
+    {
+        map.objects.push_back({object.x0, object.y0, object.x1, object.y1, object.z, object.spriteId,
+                               NameOf(object.name), object.direction});
+    }
+
+private:
+    MapSource& map;
+};
+
+std::string Describe(const MapFileFault& fault, const MapSource& map)
+{
+    std::string what;
+    switch (fault.what) {
+    case MapFault::None:
+    case MapFault::WrongMagic: return std::string("not a map file: it does not start with \"") + MapMagic + "\"";
+    case MapFault::EndsInHeader: what = "the file ends inside the header"; break;
+    case MapFault::CellsDoNotFit:
+        what = std::to_string(map.width) + " x " + std::to_string(map.height) + " cells do not fit";
+        break;
+    case MapFault::EndsInCell: what = "the file ends inside a cell"; break;
+    case MapFault::CellDataDoesNotFit:
+        what = "a cell's data length " + std::to_string(fault.value) + " does not fit";
+        break;
+    case MapFault::EndsBeforeFloorCount: what = "the file ends before the floor tile count"; break;
+    case MapFault::FloorCountDoesNotFit:
+        what = "the floor tile count " + std::to_string(fault.value) + " does not fit";
+        break;
+    case MapFault::EndsInFloorTiles: what = "the file ends inside the floor tiles"; break;
+    case MapFault::EndsBeforeObjectCount: what = "the file ends before the object count"; break;
+    case MapFault::ObjectCountDoesNotFit:
+        what = "the object count " + std::to_string(fault.value) + " does not fit";
+        break;
+    case MapFault::OutOfMemory: what = "the map needs more memory than there is"; break;
+    }
+    return what + " at byte " + std::to_string(fault.offset);
 }
 
 }  // namespace
@@ -106,32 +137,9 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
 {
     map = MapSource{};
     BoundedReader file(bytes.data(), bytes.size());
-    char magic[MapMagicSize] = {};
-    if (!file.ReadBytes(magic, MapMagicSize) || std::memcmp(magic, MapMagic, MapMagicSize) != 0) {
-        error = "not a map file: it does not start with \"MAP\"";
-        return false;
-    }
-    if (!(file.Read(map.headerValue) && file.Read(map.width) && file.Read(map.height))) {
-        error = At(file, "the file ends inside the header");
-        return false;
-    }
-    const int64_t cellCount = int64_t(map.width) * map.height;
-    if (!file.Fits(cellCount, MapCellFixedSize)) {
-        error = At(file, std::to_string(map.width) + " x " + std::to_string(map.height) + " cells do not fit");
-        return false;
-    }
-    map.cells.resize(static_cast<size_t>(cellCount));
-    for (CellSource& cell : map.cells) {
-        if (!ReadCell(file, cell, error)) return false;
-    }
-
-    int32_t count = 0;
-    if (!ReadCount(file, MapFloorTileSize, "floor tile", count, error)) return false;
-    // The records were counted against what is left: their reads cannot fail.
-    map.floorTiles.resize(static_cast<size_t>(count));
-    for (FloorSource& tile : map.floorTiles) ReadFloorTile(file, tile);
-    if (!ReadCount(file, MapObjectSize, "object", count, error)) return false;
-    map.objects.resize(static_cast<size_t>(count));
-    for (ObjectSource& object : map.objects) ReadObject(file, object);
-    return true;
+    SourceBuilder builder(map);
+    MapFileFault fault;
+    if (ReadMapFile(file, builder, fault)) return true;
+    error = Describe(fault, map);
+    return false;
 }

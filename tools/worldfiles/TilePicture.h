@@ -1,5 +1,5 @@
-// Tile pictures (read by LoadPng, within its size limits): cut from sheets, and
-// resampled to the program's tile size.
+// Operations on tile pictures (read by LoadPng, within its size limits): cut
+// from sheets, resampled to the program's tile size, turned and faded.
 #pragma once
 
 #include "tools/worldfiles/PngImage.h"
@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
-// The rectangle (x, y, width, height), which must lie inside `image`.
+// Returns the rectangle (x, y, width, height) of `image`, inside which it
+// must lie.
 RgbaImage CutPicture(const RgbaImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height);
 
-// Pixels of colour 0xRRGGBB become fully transparent.
+// Makes the pixels of colour `rgb` (0xRRGGBB) fully transparent.
 void ClearColour(RgbaImage& image, uint32_t rgb);
 
-// `image` resampled to width x height (both at least 1): every new pixel is
-// the area-weighted mean of the pixels it covers. A picture whose pixels are
-// all either fully transparent or fully opaque stays so, so that edges stay
-// hard and neighbouring tiles meet without a seam.
+// Returns `image` resampled to width x height (both at least 1): every new
+// pixel is the area-weighted mean of the pixels it covers. A picture whose
+// pixels are all either fully transparent or fully opaque stays so, so that
+// edges stay hard and neighbouring tiles meet without a seam.
 RgbaImage ResamplePicture(const RgbaImage& image, uint32_t width, uint32_t height);
 
+// Mirrors `image` left to right, top to bottom, or both.
 void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
 
 // The editor's turn of a tile: swapped across its diagonal first (x for y),
@@ -67,13 +69,14 @@ struct CellDiamond {
     }
 };
 
-// `frame` is `source` resampled (both turned alike). When every pixel of
-// `source` whose centre lies inside `sourceCell` is opaque, makes every pixel
-// of `frame` whose centre lies inside `frameCell` opaque too: the mean of
+// Makes the cell's diamond of `frame`, which is `source` resampled (both
+// turned alike), as opaque as it is in `source`: when every pixel of `source`
+// whose centre lies inside `sourceCell` is opaque, every pixel of `frame`
+// whose centre lies inside `frameCell` becomes opaque too, since the mean of
 // covered pixels would leave pinholes where two neighbouring tiles each cover
-// a little less than half of an edge pixel. A filled pixel takes the colour of
-// the source pixels under it, or of the nearest opaque one. Nothing changes
-// when the source leaves part of its cell uncovered.
+// a little less than half of an edge pixel. A filled pixel takes the colour
+// of the source pixels under it, or of the nearest opaque one. Nothing
+// changes when the source leaves part of its cell uncovered.
 void CoverCellDiamond(RgbaImage& frame, const RgbaImage& source, CellDiamond frameCell, CellDiamond sourceCell);
 
 // Scales every pixel's alpha by `opacity` (0 to 1).

@@ -60,11 +60,6 @@ start_program() {
     wine_program_start "$work" "$bin/$exe" "${runner[@]}"
 }
 
-# client-window.exe in the same prefix: rect | close
-client_window() {
-    "$(wine_loader "$arch")" "$bin/client-window.exe" "$1" 2>/dev/null | tr -d '\r'
-}
-
 # Waits until the screen shows pure red somewhere, then keeps that screenshot.
 screenshot_with_text() {
     local end=$((SECONDS + deadline)) reds

@@ -30,86 +30,10 @@ fail() {
 }
 . "$here/../e2e-steps.sh"
 
-# The world: a 12 x 12 grey floor with one cyan cell at (6, 0), and the walker
-# sprite (id 2): an 8 x 12 yellow block standing on its cell's point, whose
-# five walk frames carry it one fifth of a cell step further each.
-make_world() {
-    convert -size 40x20 xc:'#FF00FF' +antialias -fill '#606060' -draw 'polygon 20,0 39,9 39,10 20,19 19,19 0,10 0,9 19,0' "$work/floor.png"
-    convert -size 40x20 xc:'#FF00FF' +antialias -fill '#00FFFF' -draw 'polygon 20,0 39,9 39,10 20,19 19,19 0,10 0,9 19,0' "$work/marker.png"
-    convert -size 8x12 xc:'#FFFF00' "$work/figure.png"
-    cat > "$work/floor.txt" <<'MANIFEST'
-id 10
-key #FF00FF
-anchor center
-animation floor
-  frame floor.png
-animation marker
-  frame marker.png
-MANIFEST
-    {
-        echo "id 2"
-        echo "anchor bottom"
-        echo "duration 1000"
-        local vectors=("20 10" "40 0" "20 -10" "0 -20" "-20 -10" "-40 0" "-20 10" "0 20") d i
-        for d in 0 1 2 3 4 5 6 7; do
-            set -- ${vectors[$d]}
-            echo "animation walk direction $d"
-            for i in 0 1 2 3 4; do echo "  frame figure.png offset=$(($1 * i / 5)),$(($2 * i / 5))"; done
-        done
-    } > "$work/walker.txt"
-    cat > "$work/world.txt" <<'WORLD'
-sprite 2 walker.spr
-sprite 10 floor.spr
-legend . open 10 floor 0
-legend c open 10 marker 0
-grid
-  ......c.....
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-  ............
-end
-WORLD
-    "$spritetool" build "$work/floor.txt" "$work/floor.spr" >/dev/null || fail "spritetool (floor) failed"
-    "$spritetool" build "$work/walker.txt" "$work/walker.spr" >/dev/null || fail "spritetool (walker) failed"
-    "$maptool" build "$work/world.txt" "$work/test.map" "$work/SpriteList.txt" || fail "maptool failed"
-}
-
 start_program() {
     wine_prefix_new "$arch" || fail "no Wine prefix"
     wine_display_start 640x480x24 || fail "no X display"
     wine_program_start "$work" "$bin/$fullscreen_exe"
-}
-
-# shoot <name>: a screenshot once the picture has stopped changing (any step
-# under way has finished), with the frame-rate text blacked out.
-shoot() {
-    local end=$((SECONDS + deadline)) previous="" sum
-    while [ $SECONDS -lt $end ]; do
-        import -window root "$scratch/raw.png" 2>/dev/null
-        without_rate "$scratch/raw.png" "$scratch/$1.png"
-        sum="$(convert "$scratch/$1.png" rgb:- | md5sum)"
-        # The map shows once the loop has drawn a frame: the cyan cell is there.
-        if [ "$sum" = "$previous" ] && [ -n "$(places "$1" '#00FFFF')" ]; then return 0; fi
-        [ -f "$scratch/$1.png" ] && cp "$scratch/$1.png" "$scratch/$1-previous.png"
-        previous="$sum"
-        sleep 0.4
-    done
-    fail "the picture did not settle within ${deadline} s: $(compare -metric AE "$scratch/$1.png" "$scratch/$1-previous.png" null: 2>&1) pixels changed"
-}
-
-# places <shot> <colour>: "x y" of the top-left corner of every patch of that colour.
-places() {
-    convert "$scratch/$1.png" -fill black +opaque "$2" \
-        -define connected-components:verbose=true -connected-components 8 null: 2>/dev/null |
-        awk '/srgb\(0,0,0\)/ { next } /^ *[0-9]+: / { split($2, g, "+"); print g[2], g[3] }' | sort -n
 }
 
 hold() {
@@ -121,7 +45,7 @@ hold() {
 
 scratch="$(mktemp -d)"
 work="$(mktemp -d)"
-make_world
+make_walker_world
 start_program
 window="$(wait_for_window Client)" || exit 1
 

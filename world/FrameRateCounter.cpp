@@ -1,4 +1,4 @@
-#include "app/FrameRateCounter.h"
+#include "world/FrameRateCounter.h"
 
 void FrameRateCounter::CountFrame(uint32_t now)
 {

@@ -1,4 +1,4 @@
-#include "app/FrameRateCounter.h"
+#include "world/FrameRateCounter.h"
 
 #include <gtest/gtest.h>
 
