@@ -45,20 +45,21 @@ public:
     // The map's tile size, in the editor's pixels.
     LayerCoverage(double tileWidth, double tileHeight);
 
-    // The cells, from a tile's, whose pictures may reach into its diamond.
+    // Returns the cells, from a tile's, whose pictures may reach into its
+    // diamond.
     const std::vector<EditorCell>& Offsets() const { return offsets; }
 
-    // Whether the frame of `tile` leaves a pixel of its cell's diamond
-    // undrawn: only then can it have holes.
+    // Returns whether the frame of `tile` leaves a pixel of its cell's
+    // diamond undrawn: only then can it have holes.
     static bool HasGaps(const CoverageLook& tile);
 
     // Returns the pixels (y x width + x) of `tile`'s frame that are holes
     // among `neighbours`, rising; none where the frame covers its diamond.
     std::vector<uint32_t> Holes(const CoverageLook& tile, const std::vector<CoverageNeighbour>& neighbours) const;
 
-    // Whether `tile` and copies of it on every cell around it cover the
-    // centre of every pixel of its diamond at the map's scale: a tile meant
-    // to make a floor on its own.
+    // Returns whether `tile` and copies of it on every cell around it cover
+    // the centre of every pixel of its diamond at the map's scale: a tile
+    // meant to make a floor on its own.
     bool TilesThePlane(const CoverageLook& tile) const;
 
 private:

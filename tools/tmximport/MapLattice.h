@@ -35,9 +35,9 @@ struct StaggeredGrid {
     int64_t minSum = 0;         // of a + b
     int64_t minDifference = 0;  // of b - a
 
-    // Whether row or column `index` along the stagger axis is shifted.
+    // Returns whether row or column `index` along the stagger axis is shifted.
     bool Shifted(int64_t index) const { return ((index & 1) != 0) != staggerEven; }
-    // a and b of cell (x, y).
+    // Return a and b of cell (x, y), and the lattice's cell of it.
     int64_t A(int64_t x, int64_t y) const { return staggerX ? x : 2 * x + (Shifted(y) ? 1 : 0); }
     int64_t B(int64_t x, int64_t y) const { return staggerX ? 2 * y + (Shifted(x) ? 1 : 0) : y; }
     EditorCell ToLattice(int64_t x, int64_t y) const

@@ -25,13 +25,14 @@ RgbaImage ResamplePicture(const RgbaImage& image, uint32_t width, uint32_t heigh
 // Mirrors `image` left to right, top to bottom, or both.
 void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
 
-// The editor's turn of a tile: swapped across its diagonal first (x for y),
-// then flipped. With the diagonal, a w x h picture becomes h x w.
+// Turns `image` as the editor turns a tile: swaps it across its diagonal
+// first (x for y), then flips it. With the diagonal, a w x h picture becomes
+// h x w.
 void TurnPicture(RgbaImage& image, bool diagonally, bool horizontally, bool vertically);
 
-// `image` rotated by `degrees` clockwise on the screen about the point
-// (pivotX, pivotY) of it (in pixels from its top-left corner). Returns the
-// rotated picture; (left, top) is where its top-left corner lies from the
+// Rotates `image` by `degrees` clockwise on the screen about its point
+// (pivotX, pivotY), in pixels from its top-left corner. Returns the rotated
+// picture, and in (left, top) where its top-left corner lies from the
 // original's. A pixel is drawn when its centre turns back inside the
 // picture, its colour sampled bilinearly there; quarter turns about a
 // pixel's corner or centre move pixels whole. A picture whose pixels are all
@@ -44,8 +45,9 @@ RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, d
 // its share of clear, as the editor's multiplication over it lightens it.
 void TintPicture(RgbaImage& image, uint32_t rgb);
 
-// The colour of the opaque pixel of `image` nearest to the point (x, y), in
-// its pixels, searched a few pixels out. False when there is none that near.
+// Finds the colour of the opaque pixel of `image` nearest to the point
+// (x, y), in its pixels, a few pixels out at most. Returns false when there
+// is none that near.
 bool NearestOpaqueColour(const RgbaImage& image, double x, double y, uint32_t& rgb);
 
 // Makes the pixels `indices` (y x width + x) of `frame`, which is `source`
