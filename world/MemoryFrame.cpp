@@ -1,5 +1,6 @@
 #include "world/MemoryFrame.h"
 
+#include "blitter/SurfaceRect.h"
 #include "world/FrameLayout.h"
 
 #include <cstddef>
@@ -7,9 +8,8 @@
 
 MemoryFrame::MemoryFrame() : pixels(size_t(FrameWidth) * FrameHeight, 0)
 {
-    uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
-    const int32_t pitch = FrameWidth * 4;
-    surface = {first, first + (FrameHeight - 1) * pitch + pitch, pitch, FrameHeight, FrameWidth, FrameBitsPerPixel};
+    surface = WholeSurfaceBuffer(reinterpret_cast<uint8_t*>(pixels.data()), FrameWidth * 4, FrameWidth, FrameHeight,
+                                 FrameBitsPerPixel);
 }
 
 void MemoryFrame::Clear()

@@ -25,7 +25,6 @@ import shutil
 import signal
 import struct
 import subprocess
-import sys
 import time
 import zlib
 

@@ -1,9 +1,9 @@
 // The pictures of a map's tilesets as the tilesets hold them, before they
 // are scaled: cut from a sheet (its transparent colour cleared) or read from
-// a collection's files. Every file is read once, however many tiles and
-// tilesets name it, and all that is read and cut counts against the
-// conversion's budget before it is decoded or cut, so that no map can
-// exhaust memory.
+// a collection's files; and those of its image layers. Every file is read
+// once, however many tiles, tilesets and layers name it, and all that is read
+// and cut counts against the conversion's budget before it is decoded or cut,
+// so that no map can exhaust memory.
 #pragma once
 
 #include "tools/tmximport/ImportBudget.h"
@@ -46,6 +46,14 @@ public:
     // Refuses (ImportRefusal) at `usedAt` a tile the tileset does not have, a
     // picture that cannot be read, and pictures beyond the budget.
     const RgbaImage& Picture(size_t index, uint32_t tileId, const SourcePlace& usedAt);
+
+    // Returns the whole picture `source` names (an image layer's), with the
+    // colour `transparent` made clear, read once within the same budget;
+    // refuses one that cannot be read.
+    const RgbaImage& LoadOrRefuse(const TmxImage& source, std::optional<uint32_t> transparent = std::nullopt)
+    {
+        return files.Load(source, transparent);
+    }
 
 private:
     struct Tileset {
