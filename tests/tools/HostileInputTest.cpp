@@ -361,6 +361,16 @@ TEST_F(HostileInputTest, EachLimitIsRefusedBeforeItsMemoryIsTaken)
     for (int i = 0; i < 20000; ++i) parallax += "<objectgroup parallaxx=\"2\"/>";
     WriteText("notes.tmx",
               IsoMap(2, 2, 64, 32, "<group name=\"" + std::string(100000, 'g') + "\">" + parallax + "</group>\n"));
+    std::string chunks;
+    for (int i = 0; i < 20; ++i) {
+        const std::string at = std::to_string(i % 2 ? 4000 : 0);
+        chunks += "<layer name=\"c" + std::to_string(i) +
+                  "\" width=\"1\" height=\"1\"><data encoding=\"csv\"><chunk x=\"" + at + "\" y=\"" + at +
+                  "\" width=\"1\" height=\"1\">1</chunk></data></layer>\n";
+    }
+    std::string infinite = IsoMap(1, 1, 64, 32, Sheet + chunks);
+    infinite.replace(infinite.find("infinite=\"0\""), 12, "infinite=\"1\"");
+    WriteText("lattice.tmx", infinite);
     WriteText("sheet.tmx", IsoMap(2, 2, 64, 32,
                                   " <tileset firstgid=\"1\" name=\"a\" tilewidth=\"64\" tileheight=\"32\">"
                                   "<image source=\"big.png\"/></tileset>\n" +
@@ -368,6 +378,7 @@ TEST_F(HostileInputTest, EachLimitIsRefusedBeforeItsMemoryIsTaken)
 
     const std::pair<const char*, std::string> cases[] = {
         {"cells.tmx", "cells in all its tile layers together"},
+        {"lattice.tmx", "cells in all its tile layers together"},
         {"placed.tmx", "floor tiles and objects"},
         {"tilesets.tmx", "tiles described by its tilesets"},
         {"described.tmx", "animation frames described by its tilesets"},
