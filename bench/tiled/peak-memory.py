@@ -265,6 +265,15 @@ def legal_3163(at):
     return [("import", "tmximport", ["ten-million.tmx", "world"], "world")]
 
 
+def distinct_tiles(at):
+    """16,777,216 different tiles of 1 x 1 pixels, one on each cell of a 4096 x 4096 map."""
+    png(os.path.join(at, "tiny.png"), 4096, 4096, grey1=True)
+    ids = struct.pack("<%dI" % (4096 * 4096), *range(1, 4096 * 4096 + 1))
+    body = ' <tileset firstgid="1" name="dots" tilewidth="1" tileheight="1"><image source="tiny.png"/></tileset>\n'
+    write(at, "shown.tmx", iso_map(4096, 4096, body + zlib_layer("l", ids, 4096, 4096)))
+    return [("import", "tmximport", ["shown.tmx", "world"], "world")]
+
+
 def fifo_tileset(at):
     """Issue 23: a tileset path that names a FIFO."""
     fifo = os.path.join(at, "pipe.tsx")
@@ -332,7 +341,7 @@ def map_over_64mib(at):
 
 
 CASES = [largest_import, largest_export, largest_pictures, largest_objects, largest_tilesets, layers_700, tileset_2000, frames_1e6, shapes_long_name,
-         image_layers_long_name, exported_big_png, stacked_2000, legal_3163, fifo_tileset, animation_offset,
+         image_layers_long_name, exported_big_png, stacked_2000, legal_3163, distinct_tiles, fifo_tileset, animation_offset,
          stacked_100k, sparse_map, walker_dev_zero, long_sprite_name, sheet_8192, wide_frame, map_over_64mib]
 
 # --- Running --------------------------------------------------------------

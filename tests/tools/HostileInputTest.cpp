@@ -361,6 +361,13 @@ TEST_F(HostileInputTest, EachLimitIsRefusedBeforeItsMemoryIsTaken)
     for (int i = 0; i < 20000; ++i) parallax += "<objectgroup parallaxx=\"2\"/>";
     WriteText("notes.tmx",
               IsoMap(2, 2, 64, 32, "<group name=\"" + std::string(100000, 'g') + "\">" + parallax + "</group>\n"));
+    WriteBlankPng("tiny.png", 1024, 1024);
+    std::vector<uint32_t> distinct(1024 * 1024);
+    for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = uint32_t(1 + i);
+    WriteText("shown.tmx", IsoMap(1024, 1024, 64, 32,
+                                  " <tileset firstgid=\"1\" name=\"dots\" tilewidth=\"1\" tileheight=\"1\">"
+                                  "<image source=\"tiny.png\"/></tileset>\n" +
+                                      ZlibLayer("l", Base64(Deflate(IdBytes(distinct), false)), 1024, 1024)));
     std::string chunks;
     for (int i = 0; i < 20; ++i) {
         const std::string at = std::to_string(i % 2 ? 4000 : 0);
@@ -384,6 +391,7 @@ TEST_F(HostileInputTest, EachLimitIsRefusedBeforeItsMemoryIsTaken)
         {"described.tmx", "animation frames described by its tilesets"},
         {"frames.tmx", "frames in its sprites"},
         {"pictures.tmx", "pixels in the pictures it reads"},
+        {"shown.tmx", "different tiles shown by its tile layers"},
         {"exported.tmx", "pixels in its sprites' frames"},
         {"objects.tmx", "objects in all its object layers together"},
         {"notes.tmx", "the notes on what the map leaves out take more than"},

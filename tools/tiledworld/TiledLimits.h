@@ -33,6 +33,9 @@ constexpr uint64_t MaxAnimationFrames = uint64_t(1) << 22;
 // Pixels of the pictures read and of the tiles cut from them (RGBA, 4 bytes
 // each): an 8192 x 8192 sheet and all its tiles.
 constexpr uint64_t MaxPicturePixelsRead = uint64_t(1) << 27;
+// The different tiles that tile layers show (a tile id with its flips): each
+// is cut and looked at before a frame is made of it.
+constexpr uint64_t MaxTilesShown = uint64_t(1) << 18;
 // The sprites' frames: how many, and their pixels together.
 constexpr uint64_t MaxFrames = uint64_t(1) << 18;
 constexpr uint64_t MaxFramePixels = uint64_t(1) << 26;

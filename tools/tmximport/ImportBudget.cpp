@@ -17,6 +17,7 @@ const LimitText Limits[] = {
     {MaxTilesetTiles,      "tiles described by its tilesets (counted each time a tileset is named)"},
     {MaxAnimationFrames,   "animation frames described by its tilesets (counted each time a tileset is named)"},
     {MaxPicturePixelsRead, "pixels in the pictures it reads and the tiles cut from them"},
+    {MaxTilesShown,        "different tiles shown by its tile layers"},
     {MaxFrames,            "frames in its sprites"},
     {MaxFramePixels,       "pixels in its sprites' frames"},
 };

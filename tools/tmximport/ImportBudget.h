@@ -17,6 +17,7 @@ enum class ImportLimit {
     TilesetTiles,     // MaxTilesetTiles
     AnimationFrames,  // MaxAnimationFrames
     PicturePixels,    // MaxPicturePixelsRead
+    TilesShown,       // MaxTilesShown
     Frames,           // MaxFrames
     FramePixels,      // MaxFramePixels
 };

@@ -299,6 +299,7 @@ private:
         if (known == resolved.end()) {
             SourcePlace at = layer.look.place;
             at.element += " at column " + std::to_string(cell.column) + ", row " + std::to_string(cell.row);
+            budget.Spend(ImportLimit::TilesShown, 1, at);
             known = resolved.emplace(gid, Resolve(gid, std::nullopt, at)).first;
         }
         return known->second;
