@@ -5,11 +5,15 @@
 #include <cstddef>
 #include <cstring>
 
-MemoryFrame::MemoryFrame() : pixels(size_t(FrameWidth) * FrameHeight, 0)
+MemoryFrame::MemoryFrame() : MemoryFrame(FrameWidth, FrameHeight) {}
+
+MemoryFrame::MemoryFrame(int32_t width, int32_t height) : pixels(size_t(width) * size_t(height), 0)
 {
     uint8_t* first = reinterpret_cast<uint8_t*>(pixels.data());
-    const int32_t pitch = FrameWidth * 4;
-    surface = {first, first + (FrameHeight - 1) * pitch + pitch, pitch, FrameHeight, FrameWidth, FrameBitsPerPixel};
+    const int32_t pitch = width * 4;
+    surface = {first, first + size_t(height - 1) * size_t(pitch) + size_t(pitch),
+               pitch, height,
+               width, FrameBitsPerPixel};
 }
 
 void MemoryFrame::Clear()

@@ -1,0 +1,449 @@
+#include "world/WorldFacts.h"
+
+#include "base/BoundedReader.h"
+#include "map/MapFile.h"
+#include "map/MapFileReader.h"
+#include "sprite/Sprite.h"
+#include "sprite/SpriteFile.h"
+#include "sprite/SpriteListFile.h"
+#include "sprite/SpriteRegistry.h"
+#include "world/SceneSteps.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char OnlyInAnotherCase[] = ": Windows finds it, the web page does not";
+
+bool SameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+// Where a name of the world lies in its folder. The program opens it
+// relative to the folder on Windows, which finds a name in any case; the web
+// page and Linux find only the exact one.
+struct Located {
+    enum class How { Exact, OtherCase, Missing, Outside } how = How::Missing;
+    std::string path;     // the file found
+    std::string spelled;  // its name relative to the folder, as the folder spells it
+};
+
+// Returns the entry of `folder` named `part` in another case, the first by
+// name of several; empty when there is none.
+std::string OtherCaseIn(const fs::path& folder, const std::string& part)
+{
+    std::vector<std::string> matches;
+    std::error_code failed;
+    for (fs::directory_iterator entry(folder, failed), end; !failed && entry != end; entry.increment(failed)) {
+        const std::string name = entry->path().filename().string();
+        if (SameIgnoringCase(name, part)) matches.push_back(name);
+    }
+    std::sort(matches.begin(), matches.end());
+    return matches.empty() ? "" : matches.front();
+}
+
+Located Locate(const std::string& folder, const std::string& name)
+{
+    Located found;
+    if (name.empty()) return found;
+    if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
+        found.how = Located::How::Outside;
+        return found;
+    }
+    fs::path at(folder);
+    bool exact = true;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            found.how = Located::How::Outside;
+            return found;
+        }
+        std::error_code failed;
+        std::string spelled = part;
+        if (!fs::exists(at / part, failed)) {
+            spelled = OtherCaseIn(at, part);
+            if (spelled.empty()) return found;
+            exact = false;
+        }
+        at /= spelled;
+        found.spelled += (found.spelled.empty() ? "" : "/") + spelled;
+    }
+    found.how = exact ? Located::How::Exact : Located::How::OtherCase;
+    found.path = at.string();
+    return found;
+}
+
+// Reads the whole text file at `path`. Returns false when it cannot be read.
+bool ReadText(const std::string& path, std::string& text)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+// Walks the list's text as the registry's formatted input reads it (a
+// number, then for each entry a number and a word), noting each one's line.
+class ListScan {
+public:
+    explicit ListScan(const std::string& listText) : text(listText) {}
+
+    bool Number(int64_t& value, int& at)
+    {
+        SkipSpace();
+        at = line;
+        size_t end = next;
+        if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+        const size_t digits = end;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+        if (end == digits) return false;
+        value = std::strtoll(text.substr(next, end - next).c_str(), nullptr, 10);
+        next = end;
+        return true;
+    }
+
+    bool Word(std::string& word, int& at)
+    {
+        SkipSpace();
+        at = line;
+        const size_t start = next;
+        while (next < text.size() && !std::isspace(static_cast<unsigned char>(text[next]))) ++next;
+        word = text.substr(start, next - start);
+        return !word.empty();
+    }
+
+private:
+    void SkipSpace()
+    {
+        while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next]))) {
+            if (text[next] == '\n') ++line;
+            ++next;
+        }
+    }
+
+    const std::string& text;
+    size_t next = 0;
+    int line = 1;
+};
+
+std::string NameOf(const uint8_t* field)
+{
+    const char* text = reinterpret_cast<const char*>(field);
+    return std::string(text, strnlen(text, MaxAnimationNameLength));
+}
+
+// The map's cells and records as the check wants them.
+class FactsBuilder {
+public:
+    explicit FactsBuilder(DescribedWorld& target) : world(target) {}
+
+    void Header(int32_t, uint16_t width, uint16_t height)
+    {
+        world.width = width;
+        world.height = height;
+    }
+    bool StartCells()
+    {
+        world.blocked.assign(size_t(world.width) * world.height, 0);
+        return true;
+    }
+    uint8_t* StartRow(uint16_t y) { return world.blocked.data() + size_t(y) * world.width; }
+    static void Cell(uint8_t* row, size_t x, uint8_t blocked, int16_t, int32_t) { row[x] = blocked; }
+    uint8_t* CellData(uint8_t*, size_t, size_t length)
+    {
+        data.resize(length);
+        return data.data();
+    }
+    DescribedThing* StartFloor(int32_t count)
+    {
+        world.floor.resize(size_t(count));
+        return world.floor.data();
+    }
+    static void Floor(DescribedThing& tile, const MapFloorRecord& record)
+    {
+        tile = {record.x, record.y, record.spriteId, NameOf(record.name), record.direction, 0};
+    }
+    bool StartObjects(int32_t count)
+    {
+        world.objects.reserve(size_t(count));
+        return true;
+    }
+    void Object(const MapObjectRecord& record)
+    {
+        world.objects.push_back({record.x0, record.y0, record.spriteId, NameOf(record.name), record.direction, 0});
+    }
+
+private:
+    DescribedWorld& world;
+    std::vector<uint8_t> data;  // the cells' data, which the check does not keep
+};
+
+class FolderReader {
+public:
+    FolderReader(const std::string& worldFolder, WorldFacts& into) : folder(worldFolder), facts(into) {}
+
+    void Read()
+    {
+        std::vector<WorldFinding> list, map;
+        ReadList(list);
+        ReadMap(map);
+        Append(list);
+        if (!facts.world.listFile.empty()) ReadSpriteFiles();
+        Append(map);
+    }
+
+private:
+    void Append(const std::vector<WorldFinding>& findings)
+    {
+        facts.findings.insert(facts.findings.end(), findings.begin(), findings.end());
+    }
+
+    void Say(std::vector<WorldFinding>& into, const std::string& file, int line, const std::string& text,
+             bool hides = true)
+    {
+        into.push_back({file, line, text, hides});
+    }
+
+    // Finds one of the world's own files; says when it is missing or found
+    // only in another case. Returns its path, or empty.
+    std::string WorldFile(const char* name, const char* without, std::vector<WorldFinding>& into, std::string& spelled)
+    {
+        const Located found = Locate(folder, name);
+        if (found.how == Located::How::Missing || found.how == Located::How::Outside) {
+            Say(into, name, 0, std::string("is not in the folder: ") + without);
+            return "";
+        }
+        if (found.how == Located::How::OtherCase) {
+            Say(into, name, 0, "is not in the folder, only " + found.spelled + OnlyInAnotherCase);
+        }
+        spelled = found.spelled;
+        return found.path;
+    }
+
+    void ReadList(std::vector<WorldFinding>& into)
+    {
+        std::string name;
+        const std::string path = WorldFile(SpriteListFileName, "the program does not start", into, name);
+        std::string text;
+        SpriteRegistry registry;
+        if (path.empty()) return;
+        if (!ReadText(path, text) || !registry.LoadSpriteList(path.c_str())) {
+            Say(into, name, 0, "cannot be read: the program does not start");
+            return;
+        }
+        facts.world.listFile = name;
+
+        // The line of each entry, as far as the text reads as the registry reads it.
+        ListScan scan(text);
+        std::vector<DescribedSprite> scanned;
+        int64_t count = 0;
+        int countLine = 1;
+        std::string word;
+        int wordLine = 0;
+        bool inStep = true;
+        if (!scan.Number(count, countLine)) {
+            if (scan.Word(word, wordLine)) {
+                Say(into, name, wordLine,
+                    "the first word is the number of sprites, not '" + word + "': the program reads no sprite");
+            }
+            return;
+        }
+        int64_t written = 0, beyond = 0;
+        for (;;) {
+            int64_t id = 0;
+            int line = 0, nameLine = 0;
+            if (!scan.Number(id, line)) {
+                if (scan.Word(word, wordLine)) {
+                    Say(into, name, wordLine,
+                        "'" + word + "' is not a sprite id: from here on the program reads the list out of step");
+                    inStep = false;
+                }
+                break;
+            }
+            if (!scan.Word(word, nameLine)) break;
+            if (written < count) {
+                scanned.push_back({int32_t(id), word, line});
+                ++written;
+            } else {
+                ++beyond;
+            }
+        }
+        if (inStep && beyond > 0) {
+            Say(into, name, countLine,
+                "the count line says " + std::to_string(count) + ", but " + std::to_string(written + beyond) +
+                    " sprites follow: the program reads only the first " + std::to_string(std::max<int64_t>(count, 0)));
+        } else if (inStep && written < count) {
+            Say(into, name, countLine,
+                "the count line says " + std::to_string(count) + ", but " + std::to_string(written) + " sprites follow",
+                false);
+        }
+
+        // The entries are the registry's, which the program draws with.
+        for (int32_t i = 0; i < registry.EntryCount(); ++i) {
+            const SpriteEntry& entry = registry.Entry(i);
+            if (entry.fileName[0] == '\0') continue;  // the list ended before its count
+            DescribedSprite sprite{entry.id, entry.fileName, 0};
+            if (size_t(i) < scanned.size() && scanned[size_t(i)].id == entry.id &&
+                scanned[size_t(i)].fileName == entry.fileName) {
+                sprite.line = scanned[size_t(i)].line;
+            }
+            facts.world.sprites.push_back(sprite);
+        }
+        for (size_t i = 0; i < facts.world.sprites.size(); ++i) {
+            const DescribedSprite& sprite = facts.world.sprites[i];
+            for (size_t j = 0; j < i; ++j) {
+                if (facts.world.sprites[j].id != sprite.id) continue;
+                const int first = facts.world.sprites[j].line;
+                Say(into, name, sprite.line,
+                    "sprite " + std::to_string(sprite.id) + " is listed again (first " +
+                        (first ? "on line " + std::to_string(first) : "as entry " + std::to_string(j + 1)) +
+                        "): the program draws it with the first",
+                    false);
+                break;
+            }
+        }
+    }
+
+    void ReadMap(std::vector<WorldFinding>& into)
+    {
+        std::string name;
+        const std::string path = WorldFile(MapFileName, "the program ends at once", into, name);
+        if (path.empty()) return;
+        facts.world.mapFile = name;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        size_t size = 0;
+        if (!file || !SizeOfRest(file, size)) {
+            if (file) std::fclose(file);
+            Say(into, name, 0, "cannot be read: the program ends at once");
+            return;
+        }
+        BoundedReader reader(file, size);
+        FactsBuilder builder(facts.world);
+        MapFileFault fault;
+        facts.mapRead = ReadMapFile(reader, builder, fault);
+        const bool unreadable = reader.ReadError();
+        std::fclose(file);
+        if (facts.mapRead) return;
+        if (unreadable) {
+            Say(into, name, 0, "cannot be read: the program ends at once");
+        } else {
+            Say(into, name, 0,
+                "is not a map file the program reads (" +
+                    DescribeMapFault(fault, facts.world.width, facts.world.height) +
+                    "): it shows \"Wrong map file.\" and ends");
+        }
+        facts.world = DescribedWorld{facts.world.mapFile, facts.world.listFile, facts.world.sprites};
+    }
+
+    bool Used(int32_t id) const
+    {
+        if (id == WalkerSpriteId) return true;
+        const auto uses = [id](const DescribedThing& thing) { return thing.spriteId == id; };
+        return std::any_of(facts.world.floor.begin(), facts.world.floor.end(), uses) ||
+               std::any_of(facts.world.objects.begin(), facts.world.objects.end(), uses);
+    }
+
+    static std::string Cost(int32_t id)
+    {
+        if (id == WalkerSpriteId) return "the walkers do not show";
+        return "sprite " + std::to_string(id) + " is not drawn";
+    }
+
+    void ReadSpriteFiles()
+    {
+        const DescribedWorld& world = facts.world;
+        facts.spriteFiles.resize(world.sprites.size());
+        for (size_t i = 0; i < world.sprites.size(); ++i) {
+            const DescribedSprite& sprite = world.sprites[i];
+            bool listedBefore = false;
+            for (size_t j = 0; j < i; ++j) listedBefore = listedBefore || world.sprites[j].id == sprite.id;
+            if (listedBefore) continue;  // never drawn: the list's finding says so
+            const bool used = Used(sprite.id);
+            const std::string unused = " (nothing uses sprite " + std::to_string(sprite.id) + ")";
+            const auto say = [&](const std::string& text, const std::string& cost) {
+                Say(facts.findings, world.listFile, sprite.line, sprite.fileName + text + (used ? cost : unused), used);
+            };
+            const Located found = Locate(folder, sprite.fileName);
+            switch (found.how) {
+            case Located::How::Outside:
+                say(" lies outside the world folder", ": the web page cannot open it, nor a copy of the world");
+                continue;
+            case Located::How::Missing: say(" is not in the folder", ": " + Cost(sprite.id)); continue;
+            case Located::How::OtherCase: say(" is not in the folder, only " + found.spelled, OnlyInAnotherCase); break;
+            case Located::How::Exact: break;
+            }
+            ReadSprite(found.path, sprite, used, unused, facts.spriteFiles[i]);
+        }
+    }
+
+    void ReadSprite(const std::string& path, const DescribedSprite& listed, bool used, const std::string& unused,
+                    SpriteFileFacts& into)
+    {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        size_t size = 0;
+        std::string fault;
+        Sprite sprite = {};
+        sprite.ResetSprite();
+        if (!file || !SizeOfRest(file, size)) {
+            fault = " cannot be read: " + Cost(listed.id);
+        } else {
+            BoundedReader reader(file, size);
+            if (!ReadSpriteMagic(reader)) {
+                fault = reader.ReadError() ? " cannot be read: " + Cost(listed.id)
+                                           : " is not a sprite file: drawing sprite " + std::to_string(listed.id) +
+                                                 " ends the program with \"" + WrongSpriteMagicMessage + "\"";
+            } else if (!sprite.ReadSprite(reader, 32)) {
+                fault = " is damaged (its layout breaks at or before byte " + std::to_string(reader.Offset()) + " of " +
+                        std::to_string(size) + "): " + Cost(listed.id);
+            } else {
+                into.read = true;
+            }
+        }
+        if (file) std::fclose(file);
+        if (!into.read) {
+            const size_t cost = fault.find(": ");
+            Say(facts.findings, facts.world.listFile, listed.line,
+                listed.fileName + (used ? fault : fault.substr(0, cost) + unused), used);
+            return;
+        }
+        for (int32_t a = 0; a < sprite.animationCount; ++a) {
+            const Animation& animation = sprite.animations[a];
+            AnimationFacts seen{animation.name, animation.direction, animation.frameCount, false};
+            for (int32_t f = 0; f < animation.frameCount; ++f) {
+                seen.moves = seen.moves || animation.frames[f].offsetX != 0 || animation.frames[f].offsetY != 0;
+            }
+            into.animations.push_back(seen);
+        }
+        sprite.FreeSprite();
+    }
+
+    std::string folder;
+    WorldFacts& facts;
+};
+
+}  // namespace
+
+WorldFacts ReadWorldFacts(const std::string& folder)
+{
+    WorldFacts facts;
+    FolderReader(folder, facts).Read();
+    return facts;
+}
