@@ -4,6 +4,7 @@
 #include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
+#include "tools/worldfiles/ToolPaths.h"
 
 #include <sstream>
 
@@ -27,7 +28,7 @@ bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
 {
     std::vector<uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) {
-        error = path + ": cannot be read";
+        error = path + ": " + WhyUnreadable(path);
         return false;
     }
     return ReadSpriteBytes(bytes, path, sprite, error);
