@@ -173,7 +173,7 @@ private:
 
     // What the file has that comes close to the animation asked for: the
     // same name in another case, or the name in other directions.
-    static std::string Hint(const SpriteFileFacts& file, const std::string& name, int32_t direction)
+    static std::string CaseHint(const SpriteFileFacts& file, const std::string& name, int32_t direction)
     {
         for (const AnimationFacts& animation : file.animations) {
             if (animation.direction == direction && animation.name != name && SameIgnoringCase(animation.name, name)) {
@@ -181,6 +181,13 @@ private:
                        ", and names are compared exactly, case too";
             }
         }
+        return "";
+    }
+
+    static std::string Hint(const SpriteFileFacts& file, const std::string& name, int32_t direction)
+    {
+        const std::string inCase = CaseHint(file, name, direction);
+        if (!inCase.empty()) return inCase;
         std::string found, directions;
         for (const AnimationFacts& animation : file.animations) {
             if (animation.frames <= 0 || !SameIgnoringCase(animation.name, name)) continue;
@@ -238,14 +245,14 @@ private:
         if (missing.size() == 8) {
             Say(fileName, 0,
                 std::string("has no animation ") + Quoted(WalkAnimation) + " " + walker +
-                    ": the walkers do not show, and the keys do nothing" + Hint(*file, WalkAnimation, 0));
+                    ": the walkers do not show, and the keys do nothing" + CaseHint(*file, WalkAnimation, 0));
         } else {
             for (int32_t direction : missing) {
                 Say(fileName, 0,
                     std::string("has no animation ") + Quoted(WalkAnimation) + " direction " +
                         std::to_string(direction) + " " + walker + ": " + KeyFor(direction) +
                         (direction == 0 ? ", and the walkers do not show until they turn" : "") +
-                        Hint(*file, WalkAnimation, direction));
+                        CaseHint(*file, WalkAnimation, direction));
             }
         }
         if (still.empty()) return;
@@ -274,8 +281,9 @@ private:
         const std::string where = use.thing->line ? "" : " (" + Named(use) + ")";
         Say(world.mapFile, use.thing->line,
             Counted(count, "object lies", "objects lie") + " outside the " + std::to_string(world.width) + " x " +
-                std::to_string(world.height) + " map, " + (count == 1 ? "" : "the first") + where + " at " +
-                Cell(use.thing->x, use.thing->y) + ": drawn, but on no cell a walker can reach",
+                std::to_string(world.height) + " map" +
+                (count == 1 ? where + ", at " : ", the first" + where + " at ") + Cell(use.thing->x, use.thing->y) +
+                ": drawn, but on no cell a walker can reach",
             false);
     }
 

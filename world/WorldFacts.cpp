@@ -345,10 +345,11 @@ private:
         if (unreadable) {
             Say(into, name, 0, "cannot be read: the program ends at once");
         } else {
-            Say(into, name, 0,
-                "is not a map file the program reads (" +
-                    DescribeMapFault(fault, facts.world.width, facts.world.height) +
-                    "): it shows \"Wrong map file.\" and ends");
+            const std::string why =
+                fault.what == MapFault::WrongMagic
+                    ? std::string("is not a map file: it does not start with \"") + MapMagic + "\""
+                    : "breaks the map file's layout: " + DescribeMapFault(fault, facts.world.width, facts.world.height);
+            Say(into, name, 0, why + "; the program shows \"Wrong map file.\" and ends");
         }
         facts.world = DescribedWorld{facts.world.mapFile, facts.world.listFile, facts.world.sprites};
     }
