@@ -90,6 +90,7 @@ public:
             std::vector<WorldFinding>& findings)
         : world(described), files(spriteFiles), out(findings)
     {
+        for (size_t i = 0; i < world.sprites.size(); ++i) firstListed.emplace(world.sprites[i].id, int(i));
     }
 
     // The rules in turn; without a map only those of the walkers' sprite.
@@ -114,10 +115,8 @@ private:
     // The entry the program draws a sprite id with: the first listed.
     int IndexOf(int32_t id) const
     {
-        for (size_t i = 0; i < world.sprites.size(); ++i) {
-            if (world.sprites[i].id == id) return int(i);
-        }
-        return -1;
+        const auto found = firstListed.find(id);
+        return found == firstListed.end() ? -1 : found->second;
     }
 
     // The sprite file of the entry, when it was read whole.
@@ -387,6 +386,7 @@ private:
     const DescribedWorld& world;
     const std::vector<SpriteFileFacts>* files;
     std::vector<WorldFinding>& out;
+    std::map<int32_t, int> firstListed;  // the entry of each id the program draws with
 };
 
 }  // namespace

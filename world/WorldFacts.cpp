@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -36,56 +38,6 @@ struct Located {
     std::string path;     // the file found
     std::string spelled;  // its name relative to the folder, as the folder spells it
 };
-
-// Returns the entry of `folder` named `part` in another case, the first by
-// name of several; empty when there is none.
-std::string OtherCaseIn(const fs::path& folder, const std::string& part)
-{
-    std::vector<std::string> matches;
-    std::error_code failed;
-    for (fs::directory_iterator entry(folder, failed), end; !failed && entry != end; entry.increment(failed)) {
-        const std::string name = entry->path().filename().string();
-        if (SameIgnoringCase(name, part)) matches.push_back(name);
-    }
-    std::sort(matches.begin(), matches.end());
-    return matches.empty() ? "" : matches.front();
-}
-
-Located Locate(const std::string& folder, const std::string& name)
-{
-    Located found;
-    if (name.empty()) return found;
-    if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
-        found.how = Located::How::Outside;
-        return found;
-    }
-    fs::path at(folder);
-    bool exact = true;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('/', start);
-        if (end == std::string::npos) end = name.size();
-        const std::string part = name.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            found.how = Located::How::Outside;
-            return found;
-        }
-        std::error_code failed;
-        std::string spelled = part;
-        if (!fs::exists(at / part, failed)) {
-            spelled = OtherCaseIn(at, part);
-            if (spelled.empty()) return found;
-            exact = false;
-        }
-        at /= spelled;
-        found.spelled += (found.spelled.empty() ? "" : "/") + spelled;
-    }
-    found.how = exact ? Located::How::Exact : Located::How::OtherCase;
-    found.path = at.string();
-    return found;
-}
 
 // Reads the whole text file at `path`. Returns false when it cannot be read.
 bool ReadText(const std::string& path, std::string& text)
@@ -211,6 +163,62 @@ public:
     }
 
 private:
+    // Returns the entry of `inFolder` named `part` in another case, the first
+    // by name of several; empty when there is none.
+    std::string OtherCaseIn(const fs::path& inFolder, const std::string& part)
+    {
+        // Each folder is listed once, sorted: a list may name many files.
+        std::vector<std::string>& names = listings[inFolder.string()];
+        if (names.empty()) {
+            std::error_code failed;
+            for (fs::directory_iterator entry(inFolder, failed), end; !failed && entry != end;
+                 entry.increment(failed)) {
+                names.push_back(entry->path().filename().string());
+            }
+            std::sort(names.begin(), names.end());
+        }
+        for (const std::string& name : names) {
+            if (SameIgnoringCase(name, part)) return name;
+        }
+        return "";
+    }
+
+    Located Locate(const std::string& name)
+    {
+        Located found;
+        if (name.empty()) return found;
+        if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
+            found.how = Located::How::Outside;
+            return found;
+        }
+        fs::path at(folder);
+        bool exact = true;
+        size_t start = 0;
+        while (start <= name.size()) {
+            size_t end = name.find('/', start);
+            if (end == std::string::npos) end = name.size();
+            const std::string part = name.substr(start, end - start);
+            start = end + 1;
+            if (part.empty() || part == ".") continue;
+            if (part == "..") {
+                found.how = Located::How::Outside;
+                return found;
+            }
+            std::error_code failed;
+            std::string spelled = part;
+            if (!fs::exists(at / part, failed)) {
+                spelled = OtherCaseIn(at, part);
+                if (spelled.empty()) return found;
+                exact = false;
+            }
+            at /= spelled;
+            found.spelled += (found.spelled.empty() ? "" : "/") + spelled;
+        }
+        found.how = exact ? Located::How::Exact : Located::How::OtherCase;
+        found.path = at.string();
+        return found;
+    }
+
     void Append(const std::vector<WorldFinding>& findings)
     {
         facts.findings.insert(facts.findings.end(), findings.begin(), findings.end());
@@ -226,7 +234,7 @@ private:
     // only in another case. Returns its path, or empty.
     std::string WorldFile(const char* name, const char* without, std::vector<WorldFinding>& into, std::string& spelled)
     {
-        const Located found = Locate(folder, name);
+        const Located found = Locate(name);
         if (found.how == Located::How::Missing || found.how == Located::How::Outside) {
             Say(into, name, 0, std::string("is not in the folder: ") + without);
             return "";
@@ -307,18 +315,18 @@ private:
             }
             facts.world.sprites.push_back(sprite);
         }
+        std::map<int32_t, size_t> first;
         for (size_t i = 0; i < facts.world.sprites.size(); ++i) {
             const DescribedSprite& sprite = facts.world.sprites[i];
-            for (size_t j = 0; j < i; ++j) {
-                if (facts.world.sprites[j].id != sprite.id) continue;
-                const int first = facts.world.sprites[j].line;
-                Say(into, name, sprite.line,
-                    "sprite " + std::to_string(sprite.id) + " is listed again (first " +
-                        (first ? "on line " + std::to_string(first) : "as entry " + std::to_string(j + 1)) +
-                        "): the program draws it with the first",
-                    false);
-                break;
-            }
+            const auto [earlier, isFirst] = first.emplace(sprite.id, i);
+            if (isFirst) continue;
+            const size_t j = earlier->second;
+            const int line = facts.world.sprites[j].line;
+            Say(into, name, sprite.line,
+                "sprite " + std::to_string(sprite.id) + " is listed again (first " +
+                    (line ? "on line " + std::to_string(line) : "as entry " + std::to_string(j + 1)) +
+                    "): the program draws it with the first",
+                false);
         }
     }
 
@@ -354,12 +362,13 @@ private:
         facts.world = DescribedWorld{facts.world.mapFile, facts.world.listFile, facts.world.sprites};
     }
 
-    bool Used(int32_t id) const
+    // The ids that something draws with: the walkers' and those of the map.
+    std::set<int32_t> UsedIds() const
     {
-        if (id == WalkerSpriteId) return true;
-        const auto uses = [id](const DescribedThing& thing) { return thing.spriteId == id; };
-        return std::any_of(facts.world.floor.begin(), facts.world.floor.end(), uses) ||
-               std::any_of(facts.world.objects.begin(), facts.world.objects.end(), uses);
+        std::set<int32_t> used{WalkerSpriteId};
+        for (const DescribedThing& thing : facts.world.floor) used.insert(thing.spriteId);
+        for (const DescribedThing& thing : facts.world.objects) used.insert(thing.spriteId);
+        return used;
     }
 
     static std::string Cost(int32_t id)
@@ -372,17 +381,17 @@ private:
     {
         const DescribedWorld& world = facts.world;
         facts.spriteFiles.resize(world.sprites.size());
+        const std::set<int32_t> usedIds = UsedIds();
+        std::set<int32_t> seen;
         for (size_t i = 0; i < world.sprites.size(); ++i) {
             const DescribedSprite& sprite = world.sprites[i];
-            bool listedBefore = false;
-            for (size_t j = 0; j < i; ++j) listedBefore = listedBefore || world.sprites[j].id == sprite.id;
-            if (listedBefore) continue;  // never drawn: the list's finding says so
-            const bool used = Used(sprite.id);
+            if (!seen.insert(sprite.id).second) continue;  // never drawn: the list's finding says so
+            const bool used = usedIds.count(sprite.id) != 0;
             const std::string unused = " (nothing uses sprite " + std::to_string(sprite.id) + ")";
             const auto say = [&](const std::string& text, const std::string& cost) {
                 Say(facts.findings, world.listFile, sprite.line, sprite.fileName + text + (used ? cost : unused), used);
             };
-            const Located found = Locate(folder, sprite.fileName);
+            const Located found = Locate(sprite.fileName);
             switch (found.how) {
             case Located::How::Outside:
                 say(" lies outside the world folder", ": the web page cannot open it, nor a copy of the world");
@@ -391,12 +400,26 @@ private:
             case Located::How::OtherCase: say(" is not in the folder, only " + found.spelled, OnlyInAnotherCase); break;
             case Located::How::Exact: break;
             }
-            ReadSprite(found.path, sprite, used, unused, facts.spriteFiles[i]);
+            // A file listed under several ids is read once.
+            const auto [read, fresh] = reads.emplace(found.path, FileRead{});
+            if (fresh) read->second.fault = ReadSprite(found.path, sprite.id, read->second.facts);
+            facts.spriteFiles[i] = read->second.facts;
+            if (read->second.facts.read) continue;
+            const std::string& fault = read->second.fault;
+            Say(facts.findings, world.listFile, sprite.line,
+                sprite.fileName + (used ? fault : fault.substr(0, fault.find(": ")) + unused), used);
         }
     }
 
-    void ReadSprite(const std::string& path, const DescribedSprite& listed, bool used, const std::string& unused,
-                    SpriteFileFacts& into)
+    struct FileRead {
+        SpriteFileFacts facts;
+        std::string fault;  // why it was not read, "... : what it costs"
+    };
+
+    // Reads the sprite file at `path` as the loader does. Returns why it
+    // cannot be drawn (" is damaged ...: sprite 20 is not drawn"), or empty
+    // once `into` holds its animations.
+    std::string ReadSprite(const std::string& path, int32_t id, SpriteFileFacts& into)
     {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         size_t size = 0;
@@ -404,27 +427,22 @@ private:
         Sprite sprite = {};
         sprite.ResetSprite();
         if (!file || !SizeOfRest(file, size)) {
-            fault = " cannot be read: " + Cost(listed.id);
+            fault = " cannot be read: " + Cost(id);
         } else {
             BoundedReader reader(file, size);
             if (!ReadSpriteMagic(reader)) {
-                fault = reader.ReadError() ? " cannot be read: " + Cost(listed.id)
-                                           : " is not a sprite file: drawing sprite " + std::to_string(listed.id) +
+                fault = reader.ReadError() ? " cannot be read: " + Cost(id)
+                                           : " is not a sprite file: drawing sprite " + std::to_string(id) +
                                                  " ends the program with \"" + WrongSpriteMagicMessage + "\"";
             } else if (!sprite.ReadSprite(reader, 32)) {
                 fault = " is damaged (its layout breaks at or before byte " + std::to_string(reader.Offset()) + " of " +
-                        std::to_string(size) + "): " + Cost(listed.id);
+                        std::to_string(size) + "): " + Cost(id);
             } else {
                 into.read = true;
             }
         }
         if (file) std::fclose(file);
-        if (!into.read) {
-            const size_t cost = fault.find(": ");
-            Say(facts.findings, facts.world.listFile, listed.line,
-                listed.fileName + (used ? fault : fault.substr(0, cost) + unused), used);
-            return;
-        }
+        if (!into.read) return fault;
         for (int32_t a = 0; a < sprite.animationCount; ++a) {
             const Animation& animation = sprite.animations[a];
             AnimationFacts seen{animation.name, animation.direction, animation.frameCount, false};
@@ -434,10 +452,13 @@ private:
             into.animations.push_back(seen);
         }
         sprite.FreeSprite();
+        return "";
     }
 
     std::string folder;
     WorldFacts& facts;
+    std::map<std::string, std::vector<std::string>> listings;  // each folder's names, sorted
+    std::map<std::string, FileRead> reads;                     // each sprite file read, by path
 };
 
 }  // namespace
