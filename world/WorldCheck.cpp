@@ -395,7 +395,21 @@ std::string FormatFinding(const WorldFinding& finding, const std::string& folder
 {
     std::string where = folder + finding.file;
     if (finding.line > 0) where += ":" + std::to_string(finding.line);
-    return (finding.hides ? "" : "note: ") + where + ": " + finding.text;
+    const std::string line = (finding.hides ? "" : "note: ") + where + ": " + finding.text;
+    // Names come from the files as they are: a control character in one (a
+    // line break in an animation name, say) is written as \xNN, so that a
+    // finding stays one line.
+    std::string shown;
+    for (const char c : line) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+            continue;
+        }
+        const char digits[] = "0123456789ABCDEF";
+        shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
+    }
+    return shown;
 }
 
 bool AnyHidden(const std::vector<WorldFinding>& findings)

@@ -45,6 +45,14 @@ std::string InFolder(const std::string& folder)
     return folder.empty() || folder.back() == '/' ? folder : folder + "/";
 }
 
+// Why `folder` is no folder to read a world from; empty when it is one.
+std::string WhyNotAFolder(const std::string& folder)
+{
+    std::error_code failed;
+    if (std::filesystem::is_directory(folder, failed)) return "";
+    return std::filesystem::exists(folder, failed) ? "is not a folder" : "there is no such folder";
+}
+
 // What the check can see in a description before the sprite files exist.
 DescribedWorld Described(const MapDescription& description, const std::string& name, const std::string& listFile)
 {
@@ -138,6 +146,7 @@ int Render(const std::vector<std::string>& args)
     }
     const std::string& folder = rest[0];
     const std::string& picturePath = rest[1];
+    if (const std::string why = WhyNotAFolder(folder); !why.empty()) return Fail(folder + ": " + why);
     std::string error;
     if (!MakeFolderFor(picturePath, error)) return Fail(picturePath + ": " + error);
     // The picture's name is taken before the world's folder becomes the working directory.
@@ -164,11 +173,7 @@ int Check(const std::vector<std::string>& args)
 {
     if (args.size() != 1) return Fail(std::string("check takes one world folder\n") + Usage);
     const std::string& folder = args[0];
-    std::error_code failed;
-    if (!std::filesystem::is_directory(folder, failed)) {
-        return Fail(folder +
-                    (std::filesystem::exists(folder, failed) ? ": is not a folder" : ": there is no such folder"));
-    }
+    if (const std::string why = WhyNotAFolder(folder); !why.empty()) return Fail(folder + ": " + why);
     const std::vector<WorldFinding> findings = CheckWorldFolder(folder);
     size_t hiding = 0;
     for (const WorldFinding& finding : findings) {
