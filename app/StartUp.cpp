@@ -23,8 +23,8 @@ void ReportPixelConversions()
     const PixelConversionPath* rgb565 = FindPixelConversion(0, DisplayDepth);
     const PixelConversionPath* bgr888 = FindPixelConversion(1, DisplayDepth);
     char line[80];
-    std::snprintf(line, sizeof line, "Client pixel conversions: 565=%s 888=%s", rgb565 ? NameOf(rgb565->isa) : "none",
-                  bgr888 ? NameOf(bgr888->isa) : "none");
+    std::snprintf(line, sizeof line, "Client pixel conversions: 565=%s 888=%s", rgb565 ? NameOf(rgb565->needs) : "none",
+                  bgr888 ? NameOf(bgr888->needs) : "none");
     OutputDebugStringA(line);
 }
 }  // namespace

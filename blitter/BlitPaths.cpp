@@ -43,13 +43,10 @@ const size_t BlitPathCount = sizeof BlitPaths / sizeof BlitPaths[0];
 
 const BlitPath& FindPath(Routine routine, int bytesPerPixel, bool masked, const CpuFeatures& cpu)
 {
-    for (const BlitPath& path : BlitPaths) {
-        if (path.routine == routine && path.bytesPerPixel == bytesPerPixel && path.masked == masked &&
-            cpu.Has(path.needs)) {
-            return path;
-        }
-    }
-    return BlitPaths[BlitPathCount - 1];  // not reached: every path has a reference row
+    const BlitPath* path = FirstRunnable(BlitPaths, BlitPathCount, cpu, [&](const BlitPath& row) {
+        return row.routine == routine && row.bytesPerPixel == bytesPerPixel && row.masked == masked;
+    });
+    return path ? *path : BlitPaths[BlitPathCount - 1];  // not reached: every path has a reference row
 }
 
 const BlitPath* ChosenPaths[8];

@@ -5,8 +5,8 @@
 // loaded.
 #pragma once
 
+#include "base/CpuFeatures.h"
 #include "blitter/BlitKernels.h"
-#include "blitter/CpuFeatures.h"
 
 #include <cstddef>
 

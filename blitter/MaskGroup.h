@@ -3,7 +3,7 @@
 // (every byte 0) or all take the source (every byte 255).
 #pragma once
 
-#include "blitter/PixelLoads.h"
+#include "base/PixelLoads.h"
 
 #include <cstdint>
 #include <type_traits>

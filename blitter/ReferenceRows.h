@@ -2,9 +2,9 @@
 // are the reference kernels' rows and the vector kernels' heads and tails.
 #pragma once
 
+#include "base/PixelFormats.h"
+#include "base/PixelLoads.h"
 #include "blitter/BlendTable.h"
-#include "blitter/KernelTarget.h"
-#include "blitter/PixelLoads.h"
 
 #include <cstdint>
 
@@ -26,17 +26,10 @@ inline uint32_t Blend32(uint32_t destination, uint32_t source, uint32_t alpha)
 // truncation, so white over white at a partial weight darkens to 0xF7DE.
 inline uint16_t Blend565(uint16_t destination, uint16_t source, uint32_t alpha)
 {
-    const uint32_t red = BlendChannel((destination >> 8) & 0xF8, (source >> 8) & 0xF8, alpha);
-    const uint32_t green = BlendChannel(((destination >> 5) & 0x3F) << 2, ((source >> 5) & 0x3F) << 2, alpha);
-    const uint32_t blue = BlendChannel((destination & 0x1F) << 3, (source & 0x1F) << 3, alpha);
-    return static_cast<uint16_t>((red >> 3) << 11 | (green >> 2) << 5 | (blue >> 3));
-}
-
-// The key of a 5-6-5 blit is the pixel as a signed 16-bit value widened to 32
-// bits: 0xF81F matches a key of 0xFFFFF81F, never one of 0x0000F81F.
-inline uint32_t Widened565(uint16_t pixel)
-{
-    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(pixel)));
+    const uint32_t red = BlendChannel(Red8Of565(destination), Red8Of565(source), alpha);
+    const uint32_t green = BlendChannel(Green8Of565(destination), Green8Of565(source), alpha);
+    const uint32_t blue = BlendChannel(Blue8Of565(destination), Blue8Of565(source), alpha);
+    return Pack565(red, green, blue);
 }
 
 namespace scalar {
@@ -70,6 +63,7 @@ inline void BlendRow_565_a8(uint8_t* destination, const uint8_t* source, const u
     }
 }
 
+// The key of a 5-6-5 blit is a widened pixel (Widened565).
 inline void KeyRow_565(uint8_t* destination, const uint8_t* source, uint32_t width, uint32_t colorKey)
 {
     for (uint32_t i = 0; i < width; ++i) {

@@ -2,11 +2,13 @@
 // surfaces hold 0x00RRGGBB.
 #pragma once
 
+#include "base/PixelFormats.h"
+
 #include <cstdint>
 
 // Returns the 32-bit pixel of a COLORREF: red and blue swap places, green
 // stays, and the top byte becomes 0.
 constexpr uint32_t PixelFromColorRef(uint32_t colorRef)
 {
-    return ((colorRef & 0x000000FFu) << 16) | (colorRef & 0x0000FF00u) | ((colorRef & 0x00FF0000u) >> 16);
+    return SwapRedAndBlue(colorRef);
 }

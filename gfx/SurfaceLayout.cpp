@@ -1,6 +1,6 @@
 #include "gfx/SurfaceLayout.h"
 
-#include <cstddef>
+#include "blitter/SurfaceRect.h"
 
 Rect ClampToSurface(const Rect& rect, int32_t width, int32_t height)
 {
@@ -14,16 +14,7 @@ Rect WholeSurface(const SurfaceMemory& surface)
 
 SurfaceBuffer DescribeRect(const SurfaceMemory& surface, const Rect& rect, uint8_t bitsPerPixel)
 {
-    const ptrdiff_t bytesPerPixel = bitsPerPixel / 8;
-    const ptrdiff_t pitch = surface.pitch;
-    SurfaceBuffer buffer;
-    buffer.firstPixel = surface.memory + pitch * rect.top + bytesPerPixel * rect.left;
-    // The end of the last row, not of the rectangle's bounding memory: the
-    // row loops stop at the right edge of the last row.
-    buffer.lastRowEnd = surface.memory + bytesPerPixel * rect.right + pitch * (rect.bottom - 1);
-    buffer.pitch = surface.pitch;
-    buffer.height = rect.bottom - rect.top;
-    buffer.width = rect.right - rect.left;
-    buffer.bitsPerPixel = bitsPerPixel;
-    return buffer;
+    const SurfaceBuffer whole =
+        WholeSurfaceBuffer(surface.memory, surface.pitch, surface.width, surface.height, bitsPerPixel);
+    return SurfacePart(whole, rect.As<int64_t>());
 }

@@ -15,17 +15,17 @@ struct FrameBlit {
     bool noColorkey;  // frame flag bit 0: Blt_NoColorkey instead of Blt
 };
 
-// Converts a frame's colour key (red in bits 0-7, green 8-15, blue 16-23) to
-// the pixel layout of `depth`. Returns 0x00RRGGBB at 32 bits; at any other
-// depth 5-6-5, as a signed 16-bit value widened to 32 bits, which is how the
-// blitter compares 5-6-5 pixels.
+// Converts a frame's colour key as stored (StoredKeyRgb) to the pixel layout
+// of `depth`, as the loader does once with its pixels. Returns 0x00RRGGBB at
+// 32 bits; at any other depth 5-6-5, as a signed 16-bit value widened to 32
+// bits, which is how the blitter compares 5-6-5 pixels.
 uint32_t DisplayColorKey(int32_t colorKey, uint8_t depth);
 
 // Works out the blit that draws `frame` on `target`, which describes a whole
 // surface, with the frame's top-left pixel at (x, y) moved by its offset
 // minus its anchor. `clip` (in frame coordinates, clamped to the frame)
 // limits the part drawn; `depth` is the layout of the frame's pixels
-// (DisplayDepth). Returns false when there is nothing to draw: the frame lies
+// (DisplayDepth), which its displayKey has too. Returns false when there is nothing to draw: the frame lies
 // wholly off the surface, its visible part is empty, or it has fewer pixels
 // than its size promises.
 bool PlaceFrame(const SpriteFrame& frame, const SurfaceBuffer& target, int32_t x, int32_t y, const Rect* clip,

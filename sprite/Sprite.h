@@ -19,10 +19,11 @@ struct AnimationTiming {
 };
 
 struct SpriteFrame {
-    int32_t duration;  // milliseconds
-    int32_t colorKey;  // as stored: red bits 0-7, green 8-15, blue 16-23
-    int32_t flags;     // bit 0: draw without colour key
-    int16_t anchorX;   // subtracted from the drawing position
+    int32_t duration;     // milliseconds
+    int32_t colorKey;     // as stored: red bits 0-7, green 8-15, blue 16-23 (StoredKeyRgb)
+    uint32_t displayKey;  // colorKey in the pixels' layout, made with them at load (DisplayColorKey)
+    int32_t flags;        // bit 0: draw without colour key
+    int16_t anchorX;      // subtracted from the drawing position
     int16_t anchorY;
     int16_t offsetX;  // added to the drawing position
     int16_t offsetY;

@@ -19,6 +19,7 @@
 #include "base/BoundedReader.h"
 #include "base/ErrLog.h"
 #include "sprite/DisplayDepth.h"
+#include "sprite/FrameBlit.h"
 #include "sprite/PixelConversion.h"
 #include "sprite/SpriteFile.h"
 
@@ -49,13 +50,16 @@ bool ReadOwnedBytes(BoundedReader& file, int32_t size, uint8_t*& buffer)
     return buffer && file.ReadBytes(buffer, static_cast<size_t>(size));
 }
 
-// Reads a frame's pixels and converts them with `path` from the file's format
-// to the display's. Returns false when `path` is null (no conversion leads to
+// Reads a frame's pixels and converts them, and its colour key, with `path`
+// from the file's format to the display's. Returns false when `path` is null (no conversion leads to
 // that depth), when the pixels are not all left, or when they would need more
 // memory than a frame may hold.
 bool ReadPixels(BoundedReader& file, const PixelConversionPath* path, SpriteFrame& frame)
 {
     if (!path) return false;
+    // The key takes the pixels' layout with them, so that drawing compares
+    // it as it is.
+    frame.displayKey = DisplayColorKey(frame.colorKey, path->depth);
     const uint64_t count = uint64_t(frame.width) * frame.height;
     if (!file.Fits(static_cast<int64_t>(count), path->storedBytes)) return false;
     const uint64_t displaySize = count * path->displayBytes;

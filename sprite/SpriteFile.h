@@ -2,18 +2,26 @@
 // write sprite files. The layout itself is drawn at the top of SpriteFile.cpp.
 #pragma once
 
+#include "base/PixelFormats.h"
 #include "sprite/AnimationName.h"
 
 #include <cstddef>
+#include <cstdint>
 
 class BoundedReader;
 
 constexpr char SpriteMagic[] = "SPRITE";
 constexpr size_t SpriteMagicSize = 6;
-constexpr size_t SpriteHeaderSize = 16;  // magic included
 constexpr size_t AnimationHeaderSize = 41;
 constexpr size_t FrameFixedSize = 32;                         // up to and including pixelsPresent
 constexpr size_t SmallestFrameSize = FrameFixedSize + 4 + 4;  // no pixels, mask or extra
+
+// Returns a frame's colour key as stored (the bytes red, green, blue, unused,
+// read as one little-endian value) as 0x00RRGGBB.
+constexpr uint32_t StoredKeyRgb(int32_t storedKey)
+{
+    return SwapRedAndBlue(static_cast<uint32_t>(storedKey));
+}
 
 constexpr const char* WrongSpriteMagicMessage = "LoadSprite(SPRITE_ID wrong) failed.";
 

@@ -3,6 +3,7 @@
 // to show, and name the keys the walkers are steered with. Every call
 // returns at once; the script drives the loop, one pass per animation frame
 // of the browser, or one per call when a test holds the clock.
+#include "base/PixelFormats.h"
 #include "map/ErrorBox.h"
 #include "web/PageErrLog.h"
 #include "web/PageWorld.h"
@@ -49,9 +50,7 @@ void CopyFrameToRgba()
     const std::vector<uint32_t>& frame = world->Frame();
     uint8_t* out = rgba;
     for (const uint32_t pixel : frame) {
-        out[0] = static_cast<uint8_t>(pixel >> 16);
-        out[1] = static_cast<uint8_t>(pixel >> 8);
-        out[2] = static_cast<uint8_t>(pixel);
+        StoreRgbBytes(out, pixel);
         out[3] = 255;
         out += 4;
     }

@@ -5,11 +5,19 @@
 // draws a layer, or row after row of cells with diamond frames, an order the
 // editor does not keep but which shares one layer because neighbouring
 // diamonds share no pixel: every tile is then held against its neighbours.
+//
+// Maps made in the editor go through the importer's builder instead: 512 x 512
+// cells of 64 x 32 tiles, four in turn, either full diamonds (each covers its
+// own cell, so no tile needs its neighbours) or pixel-art ones that meet
+// their neighbours only together, whose holes every cell closes against its
+// neighbours; and the pixel-art floor as a staggered map of 256 x 1024 cells,
+// which becomes a lattice of twice the cells.
 #include "tools/tmxexport/TmxExport.h"
 #include "tools/tmximport/TmxImport.h"
 #include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/MapFileCodec.h"
 #include "tools/worldfiles/MapText.h"
+#include "tools/worldfiles/PngImage.h"
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -84,6 +92,72 @@ struct LargeWorld {
     }
 };
 
+// A map of the editor's with four 64 x 32 floor tiles in turn on every cell.
+struct EditorMap {
+    fs::path root;
+    fs::path map;
+
+    EditorMap(bool pixelArt, bool staggered)
+        : root(fs::temp_directory_path() / ("client-tiled-bench-" + std::to_string(getpid()) + "-editor-" +
+                                            (pixelArt ? "art" : "full") + (staggered ? "-staggered" : ""))),
+          map(root / "floor.tmx")
+    {
+        fs::create_directories(root);
+        std::string tiles;
+        for (uint32_t id = 0; id < 4; ++id) {
+            RgbaImage tile;
+            tile.width = 64;
+            tile.height = 32;
+            tile.rgba.assign(64 * 32 * 4, 0);
+            for (int y = 0; y < 32; ++y) {
+                // Pixel art leaves its top row empty and has tips 4 pixels
+                // wide; a full diamond covers every pixel centre of its cell.
+                const int half = pixelArt ? (y == 0 ? 0 : 2 * std::min(y, 32 - y)) : 32 - std::abs(2 * y - 31) / 2 - 1;
+                for (int x = 32 - half; x < 32 + half; ++x) {
+                    uint8_t* p = &tile.rgba[size_t(y * 64 + x) * 4];
+                    p[0] = uint8_t(30 + id * 20 + x % 5), p[1] = uint8_t(120 + y % 7), p[2] = 40, p[3] = 255;
+                }
+            }
+            std::string error;
+            SavePng((root / ("t" + std::to_string(id) + ".png")).string(), tile, error);
+            tiles += "  <tile id=\"" + std::to_string(id) + "\"><image source=\"t" + std::to_string(id) +
+                     ".png\"/></tile>\n";
+        }
+        const int columns = staggered ? 256 : 512, rows = staggered ? 1024 : 512;
+        std::string cells;
+        cells.reserve(size_t(columns) * rows * 2);
+        for (int i = 0; i < columns * rows; ++i) cells += std::to_string(1 + (i * 7 + i / columns * 3) % 4) + ",";
+        cells.pop_back();
+        const std::string size = "width=\"" + std::to_string(columns) + "\" height=\"" + std::to_string(rows) + "\"";
+        const std::string text =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" orientation=\"" +
+            std::string(staggered ? "staggered\" staggeraxis=\"y\" staggerindex=\"odd" : "isometric") + "\" " + size +
+            " tilewidth=\"64\" tileheight=\"32\" infinite=\"0\">\n <tileset firstgid=\"1\" name=\"floor\" "
+            "tilewidth=\"64\" tileheight=\"32\" tilecount=\"4\">\n" +
+            tiles + " </tileset>\n <layer name=\"floor\" " + size + "><data encoding=\"csv\">" + cells +
+            "</data></layer>\n</map>\n";
+        WriteFileBytes(map.string(), std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    ~EditorMap()
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+};
+
+void ImportEditorMap(benchmark::State& state, bool pixelArt, bool staggered)
+{
+    static const EditorMap full(false, false), art(true, false), staggeredArt(true, true);
+    const EditorMap& map = staggered ? staggeredArt : pixelArt ? art : full;
+    ImportSummary summary;
+    for (auto _ : state) {
+        ImportOptions options{map.map.string(), (map.root / "world").string(), ""};
+        std::string error;
+        if (!ImportTmx(options, summary, error)) state.SkipWithError(error.c_str());
+    }
+    state.counters["floor tiles"] = double(summary.floorTiles);
+}
+
 const LargeWorld& World(bool rows)
 {
     static const LargeWorld backToFront(false);
@@ -127,6 +201,15 @@ const bool registered = [] {
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
     benchmark::RegisterBenchmark("tiled/tmximport/512x512-100k-floor-in-rows", Import, true)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("tiled/tmximport/editor-512x512-full-diamonds", ImportEditorMap, false, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("tiled/tmximport/editor-512x512-pixel-art", ImportEditorMap, true, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("tiled/tmximport/editor-staggered-256x1024-pixel-art", ImportEditorMap, true, true)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
     return true;

@@ -10,7 +10,6 @@ runs world/DrawMap/demo-frame (median of 5). The three take turns for three
 rounds; prints the medians and the browser's time as a multiple of the
 native one, the median of the rounds' ratios.
 """
-import json
 import os
 import statistics
 import subprocess

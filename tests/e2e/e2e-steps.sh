@@ -3,6 +3,9 @@
 # take), `arch` and `bin` (the folder of the Windows programs), and keeps its
 # working folders in `work` and `scratch`; the walker world's steps also need
 # `spritetool` and `maptool`, the native tools.
+# shellcheck shell=bash disable=SC2034,SC2154
+# (SC2154: those variables are the sourcing script's; SC2034: it uses what
+# this sets.)
 
 work=""
 scratch=""

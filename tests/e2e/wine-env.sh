@@ -2,6 +2,7 @@
 # Sourced by wine-run and the end-to-end scripts. Every run gets its own Wine
 # prefix (hard links to a prepared template, so a copy costs milliseconds) and
 # its own Xvfb display; wine_env_cleanup stops and removes what was started.
+# shellcheck shell=bash
 
 WINE_ENV_ARCH=""
 WINE_ENV_PREFIX=""
@@ -29,14 +30,15 @@ wine_common_env() {
 }
 
 # wine_display_start [WxHxD]: an Xvfb on a free display number; sets DISPLAY.
+# shellcheck disable=SC2120  # the size is optional: the prefix's display takes the default
 wine_display_start() {
     local screen="${1:-640x480x24}" n
     for n in $(seq $((100 + RANDOM % 400)) 999); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &
         WINE_ENV_DISPLAY_PID=$!
-        local i
-        for i in $(seq 1 100); do
+        local _
+        for _ in $(seq 1 100); do
             if [ -e "/tmp/.X11-unix/X$n" ]; then
                 export DISPLAY=":$n"
                 return 0

@@ -19,7 +19,7 @@ const PixelConversionPath& PlainPath(const PixelConversionPath& path)
     const PixelConversionPath* paths = PixelConversionPaths(count);
     for (size_t i = 0; i < count; ++i) {
         if (paths[i].storedFormat == path.storedFormat && paths[i].depth == path.depth &&
-            paths[i].isa == ConversionIsa::Plain) {
+            paths[i].needs == CpuFeature::None) {
             return paths[i];
         }
     }
@@ -35,7 +35,7 @@ TEST(PixelConversionTest, EveryKernelAgreesWithThePlainOne)
     int tried = 0;
     for (size_t p = 0; p < count; ++p) {
         const PixelConversionPath& path = paths[p];
-        if (path.isa == ConversionIsa::Plain || !ProcessorHas(path.isa)) continue;
+        if (path.needs == CpuFeature::None || !ThisProcessor().Has(path.needs)) continue;
         ++tried;
         const PixelConversionPath& plain = PlainPath(path);
         std::vector<size_t> lengths = {1000, 16384};
@@ -67,13 +67,13 @@ TEST(PixelConversionTest, EachPairFindsAKernelThisProcessorRuns)
     for (const auto& [format, depth] : {std::pair<uint8_t, uint8_t>{0, 32}, {1, 32}, {0, 16}, {1, 16}}) {
         const PixelConversionPath* path = FindPixelConversion(format, depth);
         ASSERT_NE(path, nullptr);
-        EXPECT_TRUE(ProcessorHas(path->isa));
+        EXPECT_TRUE(ThisProcessor().Has(path->needs));
         EXPECT_EQ(path->storedBytes, format == 0 ? 2 : 3);
         EXPECT_EQ(path->displayBytes, depth / 8);
     }
     EXPECT_EQ(FindPixelConversion(2, 32), nullptr);
     EXPECT_EQ(FindPixelConversion(1, 24), nullptr);
-    EXPECT_TRUE(ProcessorHas(ConversionIsa::Plain));
+    EXPECT_TRUE(ThisProcessor().Has(CpuFeature::None));
 }
 
 }  // namespace

@@ -255,6 +255,71 @@ TEST_F(TmxExportTest, AnEditComesBackAloneAndBadInputIsNamed)
     EXPECT_NE(error.find("leaves the world folder"), std::string::npos) << error;
 }
 
+// The export keeps the program's order of the objects ("Manual" in the
+// editor), so a tree duplicated one cell behind another is drawn over it, in
+// the editor and once imported. The map maker's fix, the layer's drawing
+// order set to "Top Down", wins over the stored order too: both draw it
+// behind, as tmxrasterizer does.
+TEST_F(TmxExportTest, ATopDownOrderSetInTheEditorWinsOverTheStoredOne)
+{
+    SavePicture("tile.png", Diamond(40, 20, 0x3366AA));
+    SavePicture("tree.png", Picture(30, 50, [](uint32_t x, uint32_t y) { return 0x206020 + (x << 17) + (y << 2); }));
+    WriteText("m.tmx",
+              IsoMap(4, 4, 40, 20,
+                     " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"40\" tileheight=\"20\">\n"
+                     "  <image source=\"tile.png\"/>\n </tileset>\n"
+                     " <tileset firstgid=\"2\" name=\"c\" tilewidth=\"30\" tileheight=\"50\" tilecount=\"1\">\n"
+                     "  <tile id=\"0\"><image source=\"tree.png\"/></tile>\n </tileset>\n" +
+                         CsvLayer("ground", 4, 4, std::vector<uint32_t>(16, 1)) +
+                         CsvLayer("trees", 4, 4, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0})));
+    std::string error;
+    ASSERT_TRUE(Convert("m.tmx", "world", error)) << error;
+    Export("world", "e.tmx");
+    // The tree's object, copied one cell behind (20 pixels less along both
+    // axes) at the end of the layer.
+    std::string map = ReadText("e.tmx");
+    std::smatch tree;
+    ASSERT_TRUE(std::regex_search(map, tree,
+                                  std::regex("<object id=\"[0-9]+\" gid=\"([0-9]+)\" x=\"([-0-9.e]+)\" "
+                                             "y=\"([-0-9.e]+)\"[^>]*>")));
+    const std::string treeGid = tree[1].str();
+    const std::string copy = "<object id=\"99\" gid=\"" + treeGid + "\" x=\"" +
+                             std::to_string(std::stod(tree[2]) - 20) + "\" y=\"" +
+                             std::to_string(std::stod(tree[3]) - 20) + "\"/>\n";
+    map.insert(map.find("</objectgroup>"), copy);
+    for (const bool topDown : {false, true}) {
+        if (topDown) map = std::regex_replace(map, std::regex("draworder=\"index\""), "draworder=\"topdown\"");
+        WriteText("e.tmx", map);
+        ASSERT_TRUE(Convert("e.tmx", "back", error)) << error;
+        LoadedWorld world = Load("back");
+        ASSERT_TRUE(world.loaded);
+        ASSERT_EQ(world.map->objects.Count(), 2);
+        // The copy stands on cell (1, 2), the tree on (2, 2).
+        const SceneObject& first = world.map->objects.First()->object;
+        EXPECT_EQ(first.x0, topDown ? 1 : 2) << (topDown ? "Top Down" : "Manual");
+        const RgbaImage editor = TiledPicture("e.tmx", 1, "e-tiled.png");
+        const RgbaImage program = Render("back", 2, 2);
+        const PictureComparison same = ComparePictures(program, editor, 4, 2, 2);
+        EXPECT_GT(same.compared, 16u * 400);
+        EXPECT_EQ(same.differing, 0u) << (topDown ? "Top Down" : "Manual");
+    }
+    // Hidden in the editor, the copy is left out, as the editor leaves it
+    // out of its picture; a flip the world's sprites cannot show is noted.
+    const std::string copied = "<object id=\"99\"";
+    map.replace(map.find(copied), copied.size(), copied + " visible=\"0\"");
+    map = std::regex_replace(map, std::regex(" gid=\"" + treeGid + "\""),
+                             " gid=\"" + std::to_string(std::stoul(treeGid) | FlippedHorizontally) + "\"",
+                             std::regex_constants::format_first_only);
+    WriteText("e.tmx", map);
+    ImportSummary summary;
+    ASSERT_TRUE(Convert("e.tmx", "back", error, &summary)) << error;
+    EXPECT_EQ(summary.objects, 1u);
+    const std::string notes = summary.warnings.empty() ? "" : summary.warnings[0] + summary.warnings.back();
+    EXPECT_NE(notes.find("the object's flip is left out"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("<object id=\"99\">: the object is hidden in the editor and left out"), std::string::npos)
+        << notes;
+}
+
 // A damaged export is refused by the importer, naming the file and what is
 // wrong, and a damaged world by the exporter; neither writes anything.
 TEST_F(TmxExportTest, DamagedExportsAndWorldsAreRefusedByName)

@@ -598,4 +598,51 @@ TEST_F(PlacementTest, ResizedObjectsScaleTheTileOffsetAndStandUnderTheirPicture)
     EXPECT_EQ(frame->anchorY, 40);
 }
 
+// Tiles given collision shapes in the editor's tile collision editor block
+// their cells, as a `blocked` property does, unless the tile itself or the
+// layer says false; an object's own property wins over both.
+TEST_F(PlacementTest, CollisionShapesBlockTheirCells)
+{
+    SavePicture("tile.png", Diamond(40, 20, 0x3366AA));
+    const std::string shapes = "<objectgroup draworder=\"index\"><object id=\"1\" x=\"4\" y=\"2\" width=\"30\" "
+                               "height=\"14\"/></objectgroup>";
+    const std::string tileset =
+        " <tileset firstgid=\"1\" name=\"t\" tilewidth=\"40\" tileheight=\"20\" tilecount=\"3\">\n"
+        "  <tile id=\"0\"><image source=\"tile.png\"/></tile>\n"
+        "  <tile id=\"1\"><image source=\"tile.png\"/>" +
+        shapes +
+        "</tile>\n"
+        "  <tile id=\"2\"><properties><property name=\"blocked\" type=\"bool\" value=\"false\"/></properties>"
+        "<image source=\"tile.png\"/>" +
+        shapes + "</tile>\n </tileset>\n";
+    const std::string unblocked = " <properties><property name=\"blocked\" type=\"bool\" value=\"false\"/></properties";
+    // Row 0: plain, shaped, shaped but not blocked; row 1: shaped on a layer
+    // that says not; row 2: objects.
+    const std::string map =
+        IsoMap(3, 3, 40, 20,
+               tileset + CsvLayer("ground", 3, 3, {1, 2, 3, 0, 0, 0, 0, 0, 0}) +
+                   CsvLayer("walls", 3, 3, {0, 0, 0, 2, 2, 0, 0, 0, 0}, ">\n" + unblocked) +
+                   " <objectgroup name=\"o\">\n"
+                   "  <object id=\"1\" gid=\"2\" x=\"50\" y=\"50\"/>\n"
+                   "  <object id=\"2\" gid=\"2\" x=\"30\" y=\"50\"><properties><property name=\"blocked\" "
+                   "type=\"bool\" value=\"false\"/></properties></object>\n </objectgroup>\n");
+    WriteText("m.tmx", map);
+    std::string error;
+    ImportSummary summary;
+    ASSERT_TRUE(Convert("m.tmx", "w", error, &summary)) << error;
+    LoadedWorld world = Load("w");
+    ASSERT_TRUE(world.loaded);
+    std::vector<std::pair<int, int>> blocked;  // the editor's column and row
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            if (world.map->rows[y][x].blocked) blocked.push_back({x, 2 - y});
+        }
+    }
+    // The shaped tile of the ground (1, 0), and the object at (50, 50),
+    // whose picture's bottom centre is on cell (2, 2).
+    const std::vector<std::pair<int, int>> expected = {{2, 2}, {1, 0}};
+    EXPECT_EQ(blocked, expected);
+    EXPECT_EQ(summary.blockedCells, 2u);
+}
+
 }  // namespace

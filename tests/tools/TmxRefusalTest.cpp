@@ -31,6 +31,18 @@ std::string Map(const std::string& body, const std::string& orientation = "isome
     return text.replace(text.find("isometric"), 9, orientation);
 }
 
+std::string Infinite(const std::string& body)
+{
+    std::string text = Map(body);
+    return text.replace(text.find("infinite=\"0\""), 12, "infinite=\"1\"");
+}
+
+std::string Chunk(int x, int y, const std::string& csv)
+{
+    return "<chunk x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"2\" height=\"2\">" + csv +
+           "</chunk>";
+}
+
 std::string ObjectLayer(const std::string& object)
 {
     return " <objectgroup id=\"2\" name=\"o\">\n  " + object + "\n </objectgroup>\n";
@@ -51,20 +63,29 @@ std::vector<RefusalCase> Cases()
     return {
         {"orthogonal", Map(plain, "orthogonal"), {},
          {"m.tmx:2: <map>: orthogonal maps are not supported: only isometric (diamond) maps convert"}},
-        {"staggered", Map(plain, "staggered"), {}, {"m.tmx:2: <map>: staggered isometric maps are not supported"}},
+        {"staggered without an axis", Map(plain, "staggered", " staggeraxis=\"z\""), {},
+         {"m.tmx:2: <map>: a staggered map needs staggeraxis \"x\" or \"y\" and staggerindex \"odd\" or \"even\""}},
         {"hexagonal", Map(plain, "hexagonal"), {}, {"m.tmx:2: <map>: hexagonal maps are not supported"}},
         {"unknown orientation", Map(plain, "oblique"), {}, {"<map>: the orientation \"oblique\" is not supported"}},
-        {"infinite", Map(plain).replace(Map(plain).find("infinite=\"0\""), 12, "infinite=\"1\""), {},
-         {"m.tmx:2: <map>: infinite maps are not supported"}},
+        // Two chunks 40000 cells apart: more than the program's map holds.
+        {"infinite map too wide", Infinite(Sheet + Layer("<data encoding=\"csv\">" + Chunk(0, 0, "1,1,1,1") +
+                                                         Chunk(40000, 0, "1,1,1,1") + "</data>")), {},
+         {"m.tmx:2: <map>: the map's tiles span 40002 x 2 cells of the isometric grid; at most 32767 a side"}},
+        {"chunk without a size", Infinite(Sheet + Layer("<data encoding=\"csv\"><chunk x=\"0\" y=\"0\">1</chunk>"
+                                                        "</data>")), {},
+         {"<chunk> in <data> in <layer name=\"l\">: the attribute width is missing"}},
+        {"short chunk", Infinite(Sheet + Layer("<data encoding=\"csv\">" + Chunk(-16, 0, "1,1,1") + "</data>")), {},
+         {"<chunk> in <data> in <layer name=\"l\">: the CSV data holds 3 tile ids"}},
         {"chunks", Map(Sheet + Layer("<data encoding=\"csv\"><chunk x=\"0\" y=\"0\" width=\"2\" height=\"2\">1,1,1,1"
                                      "</chunk></data>")), {},
-         {"m.tmx:7: <data> in <layer name=\"l\">: layer data in chunks (infinite maps) is not supported"}},
+         {"m.tmx:7: <data> in <layer name=\"l\">: layer data in chunks belongs to infinite maps, and this map is "
+          "not"}},
         {"zstd", Map(Sheet + Layer("<data encoding=\"base64\" compression=\"zstd\">KLUv/SAQgQAAAQAAAAEAAAA=</data>")), {},
          {"<data> in <layer name=\"l\">: the compression \"zstd\" is not supported"}},
         {"unknown encoding", Map(Sheet + Layer("<data encoding=\"hex\">01</data>")), {},
          {"the encoding \"hex\" is not supported"}},
-        {"diagonal flip", Map(Sheet + Layer("<data encoding=\"csv\">1,536870913,1,1</data>")), {},
-         {"<layer name=\"l\"> at column 1, row 0: the tile id 1 is rotated (flipped diagonally)"}},
+        {"flipped tile beyond the tileset", Map(Sheet + Layer("<data encoding=\"csv\">1,536870914,1,1</data>")), {},
+         {"<layer name=\"l\"> at column 1, row 0: the tileset \"t\" has no tile 1"}},
         {"hexagonal rotation", Map(Sheet + Layer("<data encoding=\"csv\">268435457,1,1,1</data>")), {},
          {"the tile id 1 carries the hexagonal rotation flag"}},
         {"tile beyond the tileset", Map(Sheet + Layer("<data encoding=\"csv\">1,1,1,5</data>")), {},
@@ -134,10 +155,48 @@ std::vector<RefusalCase> Cases()
          {"m.tmx:6: <layer name=\"l\">: the layer is 3 x 2 cells; the map is 2 x 2"}},
         {"layer without data", Map(Sheet + " <layer id=\"1\" name=\"l\" width=\"2\" height=\"2\"/>\n"), {},
          {"the layer has no <data>"}},
-        {"rotated tile object", Map(plain + ObjectLayer("<object id=\"4\" gid=\"1\" x=\"0\" y=\"0\" rotation=\"90\"/>")), {},
-         {"<object id=\"4\">: rotated tile objects are not supported"}},
+        {"rotation not a number", Map(plain + ObjectLayer("<object id=\"4\" gid=\"1\" x=\"0\" y=\"0\" rotation=\"ten\"/>")), {},
+         {"<object id=\"4\">: the attribute rotation=\"ten\" must be a number"}},
         {"object template", Map(plain + ObjectLayer("<object id=\"4\" template=\"tree.tx\" x=\"0\" y=\"0\"/>")), {},
-         {"<object id=\"4\">: object templates are not supported: detach the template in the editor"}},
+         {"m.tmx:10: <object id=\"4\">: cannot open \"tree.tx\""}},
+        {"template of another kind", Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<tileset name=\"t\"/>\n"}},
+         {"<object id=\"4\">: \"t.tx\" is not a template file (.tx)"}},
+        {"template without an object", Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<template/>\n"}},
+         {"t.tx:2: <template>: the template holds no <object>"}},
+        {"template tile without a tileset", Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<template>\n <object gid=\"1\"/>\n</template>\n"}},
+         {"t.tx:3: <object> in <template>: the template's object shows a tile, but it names no tileset"}},
+        {"template tile below its firstgid", Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<template>\n <tileset firstgid=\"5\" source=\"s.tsx\"/>\n"
+                   " <object gid=\"2\"/>\n</template>\n"},
+          {"s.tsx", "<?xml version=\"1.0\"?>\n<tileset name=\"s\" tilewidth=\"64\" tileheight=\"32\">\n"
+                    " <image source=\"tile.png\"/>\n</tileset>\n"}},
+         {"t.tx:4: <object> in <template>: the tile id 2 lies below the template's firstgid"}},
+        // The map names the template, not the tileset the template names.
+        {"template's tileset outside the map's folder", Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<template>\n <tileset firstgid=\"1\" source=\"../s.tsx\"/>\n"
+                   " <object gid=\"1\"/>\n</template>\n"}},
+         {"t.tx:3: <tileset> in <template>: \"../s.tsx\" lies outside the map's folder: a template may only name files "
+          "in the map's folder tree, or tilesets the map names itself"}},
+        {"template tileset's picture outside the map's folder",
+         Map(plain + ObjectLayer("<object id=\"4\" template=\"t.tx\"/>")),
+         {{"t.tx", "<?xml version=\"1.0\"?>\n<template>\n <tileset firstgid=\"1\" source=\"s.tsx\"/>\n"
+                   " <object gid=\"1\"/>\n</template>\n"},
+          {"s.tsx", "<?xml version=\"1.0\"?>\n<tileset name=\"s\" tilewidth=\"64\" tileheight=\"32\">\n"
+                    " <image source=\"../tile.png\"/>\n</tileset>\n"}},
+         {"s.tsx:3: <image> in <tileset name=\"s\">: \"../tile.png\" lies outside the map's folder"}},
+        {"image layer picture embedded",
+         Map(plain + " <imagelayer id=\"3\" name=\"i\">\n  <image format=\"png\"><data encoding=\"base64\">iVBORw0KGgo="
+                     "</data></image>\n </imagelayer>\n"), {},
+         {"<image> in <imagelayer name=\"i\">: pictures embedded in the file are not supported"}},
+        {"image layer picture missing",
+         Map(plain + " <imagelayer id=\"3\" name=\"i\">\n  <image source=\"gone.png\"/>\n </imagelayer>\n"), {},
+         {"<image> in <imagelayer name=\"i\">: cannot read the PNG picture \"gone.png\""}},
+        {"tint not a colour", Map(Sheet + Layer(Csv4)).replace(Map(Sheet + Layer(Csv4)).find("name=\"l\""), 8,
+                                                               "name=\"l\" tintcolor=\"#12345\""), {},
+         {"<layer name=\"l\">: the attribute tintcolor must be a colour #RRGGBB or #AARRGGBB"}},
         // On 2 x 1 cells, a million pixels are a million cells away.
         {"object far outside the map",
          IsoMap(2, 2, 2, 1, plain + ObjectLayer("<object id=\"4\" gid=\"1\" x=\"1000000\" y=\"-1000000\"/>")), {},
@@ -175,7 +234,11 @@ TEST_P(RefusalTest, NamesTheFileTheElementAndTheReason)
     std::string error;
     ASSERT_FALSE(Convert("m.tmx", "w", error)) << c.name << " converted";
     for (const std::string& part : c.said) EXPECT_NE(error.find(part), std::string::npos) << "said: " << error;
-    EXPECT_EQ(error.rfind("m.tmx", 0) == 0 || error.find(".tsx") != std::string::npos, true) << error;
+    // The map, or the tileset or template file at fault.
+    EXPECT_EQ(error.rfind("m.tmx", 0) == 0 || error.find(".tsx:") != std::string::npos ||
+                  error.find(".tx:") != std::string::npos,
+              true)
+        << error;
     EXPECT_FALSE(std::filesystem::exists("w")) << "a refused map wrote files";
 }
 

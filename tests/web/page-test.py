@@ -293,7 +293,7 @@ def make_tiled_map(folder, orientation="isometric", stones_every=5):
     tileset in the map (an animated, blocked tile; flips), a collection and a
     .tsx tileset in a sub-folder, a palette picture with a transparent
     index; layers in CSV, base64 with zlib and with gzip; a tile object; an
-    image layer, which tmximport leaves out with a note."""
+    image layer, drawn in pieces of cells."""
     assets = os.path.join(SOURCE, "tests/tools/fuzz-assets")
     os.makedirs(os.path.join(folder, "tiles"))
     shutil.copy(os.path.join(assets, "sheet.png"), folder)

@@ -1,6 +1,6 @@
 // The pictures of a map's tilesets as the tilesets hold them, before they
 // are scaled: cut from a sheet (its transparent colour cleared) or read from
-// a collection's files. Every file is read once, however many tiles it holds,
+// a collection's files; and those of its image layers. Every file is read once, however many tiles it holds,
 // and all that is read, copied and cut counts against one budget, so that no
 // map can exhaust memory.
 #pragma once
@@ -24,6 +24,10 @@ public:
     // picture that cannot be read, and pictures beyond the budget.
     const RgbaImage& Picture(size_t index, uint32_t tileId, const SourcePlace& usedAt);
 
+    // Returns the whole picture `source` names (an image layer's), read once
+    // within the same budget; refuses one that cannot be read.
+    const RgbaImage& LoadOrRefuse(const TmxImage& source);
+
 private:
     struct Tileset {
         std::map<uint32_t, RgbaImage> pictures;  // per tile id
@@ -33,7 +37,6 @@ private:
     };
 
     const RgbaImage& Sheet(size_t index);
-    const RgbaImage& LoadOrRefuse(const TmxImage& source);
     const RgbaImage& Spend(const RgbaImage& image, const SourcePlace& place);
     RgbaImage CutFromSheet(size_t index, uint32_t tileId, const SourcePlace& usedAt);
     RgbaImage FromCollection(size_t index, uint32_t tileId, const SourcePlace& usedAt);

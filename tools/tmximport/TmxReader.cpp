@@ -1,28 +1,36 @@
 // The parts of the editor's XML that the conversion reads:
 //
-//   <map orientation="isometric" width height tilewidth tileheight infinite="0">
+//   <map orientation="isometric" width height tilewidth tileheight infinite>
+//                                           or orientation="staggered" staggeraxis staggerindex
 //     <tileset firstgid source="x.tsx"/>        or the tileset written inline:
 //     <tileset firstgid name tilewidth tileheight spacing margin tilecount columns
 //              objectalignment tilerendersize>
 //       <tileoffset x y/>
 //       <image source trans/>                   a sheet of tiles, or per tile:
 //       <tile id x y width height> <properties/> <image source/>
+//                                  <objectgroup> collision shapes </objectgroup>
 //                                  <animation> <frame tileid duration/>... </animation> </tile>
 //     </tileset>
-//     <layer name width height offsetx offsety opacity visible> <properties/>
+//     <layer name width height offsetx offsety opacity visible tintcolor> <properties/>
 //       <data encoding compression> ... </data>   or <data> <tile gid/>... </data>
+//       or, on infinite maps, <data> <chunk x y width height> ... </chunk>... </data>
 //     </layer>
-//     <objectgroup draworder offsetx offsety opacity visible>
-//       <object id gid x y width height rotation visible> <properties/> </object>
+//     <objectgroup draworder offsetx offsety opacity visible tintcolor>
+//       <object id gid template x y width height rotation visible> <properties/> </object>
 //     </objectgroup>
-//     <group offsetx offsety opacity visible> layers and groups </group>
+//     <imagelayer offsetx offsety x y opacity visible tintcolor repeatx repeaty>
+//       <image source trans/> </imagelayer>
+//     <group offsetx offsety opacity visible tintcolor> layers and groups </group>
 //   </map>
+//
+//   <template> <tileset firstgid source/> <object .../> </template>   a .tx file
 //
 // Anything else (wang sets, editor settings, custom properties other than
 // `blocked` and `floor`) is read past.
 #include "tools/tmximport/TmxReader.h"
 
 #include "tools/tmximport/LayerData.h"
+#include "tools/tmximport/MapLattice.h"
 #include "tools/worldfiles/TextValues.h"
 
 #include <pugixml.hpp>
@@ -209,16 +217,48 @@ uint32_t ColourAttribute(const XmlFile& file, const pugi::xml_node& node, const 
     return rgb;
 }
 
-ObjectAlignment AlignmentAttribute(const XmlFile& file, const pugi::xml_node& node)
+// A tint colour, "#AARRGGBB" or "#RRGGBB" (the '#' optional), as 0xAARRGGBB.
+uint32_t TintAttribute(const XmlFile& file, const pugi::xml_node& node, const char* name)
+{
+    std::string text = node.attribute(name).value();
+    if (!text.empty() && text[0] == '#') text.erase(0, 1);
+    uint32_t alpha = 0xFF, rgb = 0;
+    const bool withAlpha =
+        text.size() == 8 && ParseRgbDigits("0000" + text.substr(0, 2), alpha) && ParseRgbDigits(text.substr(2), rgb);
+    if (!withAlpha && !ParseRgbDigits(text, rgb)) {
+        throw ImportRefusal(file.Place(node),
+                            std::string("the attribute ") + name + " must be a colour #RRGGBB or #AARRGGBB");
+    }
+    return alpha << 24 | rgb;
+}
+
+// Two tints of nested layers, multiplied channel by channel as the editor
+// multiplies them.
+uint32_t MultiplyTints(uint32_t a, uint32_t b)
+{
+    uint32_t product = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t channel = ((a >> shift) & 0xFF) * ((b >> shift) & 0xFF);
+        product |= uint32_t(std::lround(channel / 255.0)) << shift;
+    }
+    return product;
+}
+
+// When a tileset leaves it unspecified, the editor aligns tile objects by
+// their bottom centre on isometric maps and by their bottom-left corner on
+// the others.
+ObjectAlignment AlignmentAttribute(const XmlFile& file, const pugi::xml_node& node, MapOrientation orientation)
 {
     static const std::pair<const char*, ObjectAlignment> names[] = {
-        {"unspecified", ObjectAlignment::Bottom},  // what the editor uses on isometric maps
         {"topleft", ObjectAlignment::TopLeft},        {"top", ObjectAlignment::Top},
         {"topright", ObjectAlignment::TopRight},      {"left", ObjectAlignment::Left},
         {"center", ObjectAlignment::Center},          {"right", ObjectAlignment::Right},
         {"bottomleft", ObjectAlignment::BottomLeft},  {"bottom", ObjectAlignment::Bottom},
         {"bottomright", ObjectAlignment::BottomRight}};
     const std::string value = node.attribute("objectalignment").as_string("unspecified");
+    if (value == "unspecified") {
+        return orientation == MapOrientation::Isometric ? ObjectAlignment::Bottom : ObjectAlignment::BottomLeft;
+    }
     for (const auto& [name, alignment] : names) {
         if (value == name) return alignment;
     }
@@ -231,6 +271,7 @@ TmxTile ReadTile(const XmlFile& file, const pugi::xml_node& node)
     tile.place = file.Place(node);
     tile.blocked = BoolProperty(file, node, "blocked");
     tile.properties = ReadProperties(node);
+    tile.collisionShapes = static_cast<bool>(node.child("objectgroup").child("object"));
     if (const pugi::xml_node image = node.child("image")) {
         tile.image = ReadImage(file, image);
         tile.image->x = int(IntAttribute(file, node, "x", 0, 0, 1 << 20));
@@ -247,7 +288,7 @@ TmxTile ReadTile(const XmlFile& file, const pugi::xml_node& node)
     return tile;
 }
 
-void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, TmxTileset& tileset)
+void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, MapOrientation orientation, TmxTileset& tileset)
 {
     tileset.place = file.Place(node);
     tileset.name = node.attribute("name").value();
@@ -258,7 +299,7 @@ void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, TmxTileset
     tileset.spacing = int(IntAttribute(file, node, "spacing", 0, 0, 1 << 16));
     tileset.columns = int(IntAttribute(file, node, "columns", 0, 0, 1 << 16));
     tileset.tileCount = int(IntAttribute(file, node, "tilecount", -1, 0, int64_t(TileIdBits)));
-    tileset.alignment = AlignmentAttribute(file, node);
+    tileset.alignment = AlignmentAttribute(file, node, orientation);
     const std::string renderSize = node.attribute("tilerendersize").as_string("tile");
     if (renderSize != "tile" && renderSize != "grid") {
         throw ImportRefusal(tileset.place, "unknown tilerendersize \"" + renderSize + "\"");
@@ -286,23 +327,26 @@ void ReadTilesetBody(const XmlFile& file, const pugi::xml_node& node, TmxTileset
     }
 }
 
-TmxTileset ReadTileset(const XmlFile& mapFile, const pugi::xml_node& node)
+// A tileset written inline in `file` (a map or a template), or in the .tsx
+// file it names.
+TmxTileset ReadTileset(const XmlFile& file, const pugi::xml_node& node, MapOrientation orientation)
 {
     TmxTileset tileset;
-    tileset.firstGid = uint32_t(RequiredIntAttribute(mapFile, node, "firstgid", 1, TileIdBits));
+    tileset.firstGid = uint32_t(RequiredIntAttribute(file, node, "firstgid", 1, TileIdBits));
     const std::string source = node.attribute("source").value();
     if (source.empty()) {
-        ReadTilesetBody(mapFile, node, tileset);
+        ReadTilesetBody(file, node, orientation, tileset);
         return tileset;
     }
-    const SourcePlace namedAt = mapFile.Place(node);
-    const std::string path = mapFile.Resolve(source);
-    const XmlFile file(ReadWholeFile(path, namedAt), path);
-    const pugi::xml_node root = file.Root();
+    const SourcePlace namedAt = file.Place(node);
+    const std::string path = file.Resolve(source);
+    const XmlFile tilesetFile(ReadWholeFile(path, namedAt), path);
+    const pugi::xml_node root = tilesetFile.Root();
     if (std::string(root.name()) != "tileset") {
         throw ImportRefusal(namedAt, "\"" + path + "\" is not a tileset file (.tsx)");
     }
-    ReadTilesetBody(file, root, tileset);
+    ReadTilesetBody(tilesetFile, root, orientation, tileset);
+    tileset.file = path;
     return tileset;
 }
 
@@ -318,13 +362,11 @@ TmxLayerLook CombineLook(const XmlFile& file, const pugi::xml_node& node, const 
     const double opacity = NumberAttribute(file, node, "opacity", 1);
     if (opacity < 0 || opacity > 1) throw ImportRefusal(look.place, "the opacity must be from 0 to 1");
     look.opacity *= opacity;
+    if (node.attribute("tintcolor")) look.tint = MultiplyTints(look.tint, TintAttribute(file, node, "tintcolor"));
     look.visible = look.visible && FlagAttribute(file, node, "visible", true);
     if (const std::optional<bool> blocked = BoolProperty(file, node, "blocked")) look.blocked = blocked;
     if (const std::optional<bool> floor = BoolProperty(file, node, "floor")) look.floor = floor;
     look.properties = ReadProperties(node);
-    if (node.attribute("tintcolor")) {
-        warnings.push_back(ImportRefusal::Describe(look.place, "the tint colour is ignored"));
-    }
     if (NumberAttribute(file, node, "parallaxx", 1) != 1 || NumberAttribute(file, node, "parallaxy", 1) != 1) {
         warnings.push_back(ImportRefusal::Describe(look.place, "the parallax factor is ignored"));
     }
@@ -345,115 +387,285 @@ std::vector<uint32_t> ReadTileElements(const XmlFile& file, const pugi::xml_node
     return gids;
 }
 
+// The ids of `count` cells in `data` (a <data> or a <chunk>), in the
+// encoding of `encoded` (the <data>).
+std::vector<uint32_t> ReadCells(const XmlFile& file, const pugi::xml_node& encoded, const pugi::xml_node& data,
+                                size_t count)
+{
+    const std::string encoding = encoded.attribute("encoding").value();
+    if (encoding.empty()) return ReadTileElements(file, data, count);
+    return DecodeLayerData(encoding, encoded.attribute("compression").value(), data.text().get(), count,
+                           file.Place(data));
+}
+
 void ReadTileLayer(const XmlFile& file, const pugi::xml_node& node, TmxMap& map, TmxLayer& layer)
 {
+    const pugi::xml_node data = node.child("data");
+    if (!data) throw ImportRefusal(layer.look.place, "the layer has no <data>");
+    if (data.child("chunk")) {
+        if (!map.infinite) {
+            throw ImportRefusal(file.Place(data), "layer data in chunks belongs to infinite maps, and this map is not");
+        }
+        // Chunks are as large as the editor's chunk size (16 x 16 unless set
+        // otherwise); all of a layer's together hold at most a map's cells.
+        int64_t cells = 0;
+        for (const pugi::xml_node chunk : data.children("chunk")) {
+            TmxTileArea area;
+            area.x = IntAttribute(file, chunk, "x", 0, -(int64_t(1) << 30), int64_t(1) << 30);
+            area.y = IntAttribute(file, chunk, "y", 0, -(int64_t(1) << 30), int64_t(1) << 30);
+            area.width = RequiredIntAttribute(file, chunk, "width", 1, MaxMapSide);
+            area.height = RequiredIntAttribute(file, chunk, "height", 1, MaxMapSide);
+            cells += area.width * area.height;
+            if (cells > MaxMapCells) {
+                throw ImportRefusal(file.Place(chunk),
+                                    "the layer's chunks hold more than " + std::to_string(MaxMapCells) + " cells");
+            }
+            area.gids = ReadCells(file, data, chunk, size_t(area.width * area.height));
+            layer.areas.push_back(std::move(area));
+        }
+        return;
+    }
     const int64_t width = IntAttribute(file, node, "width", map.width, 0, MaxMapSide);
     const int64_t height = IntAttribute(file, node, "height", map.height, 0, MaxMapSide);
-    if (width != map.width || height != map.height) {
+    if (!map.infinite && (width != map.width || height != map.height)) {
         throw ImportRefusal(layer.look.place, "the layer is " + std::to_string(width) + " x " + std::to_string(height) +
                                                   " cells; the map is " + std::to_string(map.width) + " x " +
                                                   std::to_string(map.height));
     }
-    const pugi::xml_node data = node.child("data");
-    if (!data) throw ImportRefusal(layer.look.place, "the layer has no <data>");
-    if (data.child("chunk")) {
-        throw ImportRefusal(file.Place(data), "layer data in chunks (infinite maps) is not supported");
+    if (width * height > MaxMapCells) {
+        throw ImportRefusal(layer.look.place, "the layer has more than " + std::to_string(MaxMapCells) + " cells");
     }
-    const size_t count = size_t(map.width) * size_t(map.height);
-    const std::string encoding = data.attribute("encoding").value();
-    if (encoding.empty()) {
-        layer.gids = ReadTileElements(file, data, count);
-    } else {
-        layer.gids = DecodeLayerData(encoding, data.attribute("compression").value(), data.text().get(), count,
-                                     file.Place(data));
-    }
+    TmxTileArea area;
+    area.width = width;
+    area.height = height;
+    area.gids = ReadCells(file, data, data, size_t(width * height));
+    layer.areas.push_back(std::move(area));
 }
 
-TmxObject ReadObject(const XmlFile& file, const pugi::xml_node& node)
+// Whether `path` lies inside the folder tree of `folder`, by their names.
+bool InsideFolder(const std::string& path, const std::string& folder)
 {
-    TmxObject object;
-    object.place = file.Place(node);
-    if (node.attribute("template")) {
-        throw ImportRefusal(object.place, "object templates are not supported: detach the template in the editor");
-    }
-    object.gid = uint32_t(IntAttribute(file, node, "gid", 0, 0, UINT32_MAX));
-    object.x = NumberAttribute(file, node, "x", 0);
-    object.y = NumberAttribute(file, node, "y", 0);
-    object.width = NumberAttribute(file, node, "width", 0);
-    object.height = NumberAttribute(file, node, "height", 0);
-    if (object.width < 0 || object.height < 0) throw ImportRefusal(object.place, "the size must not be negative");
-    object.visible = FlagAttribute(file, node, "visible", true);
-    object.blocked = BoolProperty(file, node, "blocked");
-    object.properties = ReadProperties(node);
-    if (object.gid != 0 && NumberAttribute(file, node, "rotation", 0) != 0) {
-        throw ImportRefusal(object.place, "rotated tile objects are not supported");
-    }
-    return object;
+    std::error_code failed;
+    const std::filesystem::path base = std::filesystem::absolute(folder.empty() ? "." : folder, failed);
+    const std::filesystem::path full = std::filesystem::absolute(path, failed);
+    if (failed) return false;
+    const std::filesystem::path relative = full.lexically_normal().lexically_relative(base.lexically_normal());
+    return !relative.empty() && *relative.begin() != "..";
 }
 
-void ReadObjectLayer(const XmlFile& file, const pugi::xml_node& node, TmxLayer& layer)
-{
-    const std::string order = node.attribute("draworder").as_string("topdown");
-    if (order != "topdown" && order != "index") {
-        throw ImportRefusal(layer.look.place, "unknown draworder \"" + order + "\"");
-    }
-    layer.drawnInFileOrder = order == "index";
-    for (const pugi::xml_node child : node.children("object")) layer.objects.push_back(ReadObject(file, child));
-}
+// What one template file gives its instances: the object it holds and the
+// tileset its tile comes from.
+struct ObjectTemplate {
+    std::unique_ptr<XmlFile> file;
+    pugi::xml_node object;
+    std::optional<size_t> tileset;  // an index into the map's tilesets
+    uint32_t firstGid = 0;          // of that tileset within the template
+};
 
-void ReadLayers(const XmlFile& file, const pugi::xml_node& parent, const TmxLayerLook& outer, TmxMap& map, int depth)
-{
-    if (depth > 64) throw ImportRefusal(file.Place(parent), "groups are nested more than 64 deep");
-    for (const pugi::xml_node node : parent.children()) {
-        const std::string name = node.name();
-        if (name == "group") {
-            ReadLayers(file, node, CombineLook(file, node, outer, map.warnings), map, depth + 1);
-        } else if (name == "layer" || name == "objectgroup") {
-            TmxLayer layer;
-            layer.look = CombineLook(file, node, outer, map.warnings);
-            if (name == "layer") {
-                layer.kind = TmxLayer::Kind::Tiles;
-                ReadTileLayer(file, node, map, layer);
-            } else {
-                layer.kind = TmxLayer::Kind::Objects;
-                ReadObjectLayer(file, node, layer);
+// Reads the map's layers, and the templates their objects name, once each.
+class LayerReader {
+public:
+    LayerReader(const XmlFile& mapFile, TmxMap& target) : file(mapFile), map(target)
+    {
+        folder = std::filesystem::path(map.path).parent_path().string();
+        for (const TmxTileset& tileset : map.tilesets) namedFiles.push_back(tileset.file);
+    }
+
+    void ReadLayers(const pugi::xml_node& parent, const TmxLayerLook& outer, int depth)
+    {
+        if (depth > 64) throw ImportRefusal(file.Place(parent), "groups are nested more than 64 deep");
+        for (const pugi::xml_node node : parent.children()) {
+            const std::string name = node.name();
+            if (name == "group") {
+                ReadLayers(node, CombineLook(file, node, outer, map.warnings), depth + 1);
+            } else if (name == "layer" || name == "objectgroup" || name == "imagelayer") {
+                TmxLayer layer;
+                layer.look = CombineLook(file, node, outer, map.warnings);
+                if (name == "layer") {
+                    layer.kind = TmxLayer::Kind::Tiles;
+                    ReadTileLayer(file, node, map, layer);
+                } else if (name == "objectgroup") {
+                    layer.kind = TmxLayer::Kind::Objects;
+                    ReadObjectLayer(node, layer);
+                } else {
+                    layer.kind = TmxLayer::Kind::Image;
+                    if (!ReadImageLayer(node, layer)) continue;  // no picture: nothing to draw
+                }
+                map.layers.push_back(std::move(layer));
             }
-            map.layers.push_back(std::move(layer));
-        } else if (name == "imagelayer") {
-            map.warnings.push_back(ImportRefusal::Describe(file.Place(node), "image layers are left out"));
         }
     }
-}
 
-void CheckOrientation(const XmlFile& file, const pugi::xml_node& root)
-{
-    const std::string orientation = root.attribute("orientation").value();
-    if (orientation == "isometric") return;
-    std::string reason;
-    if (orientation == "orthogonal") {
-        reason = "orthogonal maps are not supported: only isometric (diamond) maps convert";
-    } else if (orientation == "staggered") {
-        reason = "staggered isometric maps are not supported: only isometric (diamond) maps convert";
-    } else if (orientation == "hexagonal") {
-        reason = "hexagonal maps are not supported: only isometric (diamond) maps convert";
-    } else {
-        reason = "the orientation \"" + orientation + "\" is not supported: only isometric (diamond) maps convert";
+private:
+    void ReadObjectLayer(const pugi::xml_node& node, TmxLayer& layer)
+    {
+        const std::string order = node.attribute("draworder").as_string("topdown");
+        if (order != "topdown" && order != "index") {
+            throw ImportRefusal(layer.look.place, "unknown draworder \"" + order + "\"");
+        }
+        layer.drawnInFileOrder = order == "index";
+        for (const pugi::xml_node child : node.children("object")) layer.objects.push_back(ReadObject(child));
     }
-    throw ImportRefusal(file.Place(root), reason);
-}
+
+    // An object's attributes are its own, or its template's when it has one
+    // and leaves them out; its properties are the template's with its own
+    // put over them, as the editor takes them.
+    TmxObject ReadObject(const pugi::xml_node& node)
+    {
+        TmxObject object;
+        object.place = file.Place(node);
+        const ObjectTemplate* model = nullptr;
+        if (node.attribute("template")) model = &Template(node);
+        const auto from = [&](const char* name) -> std::pair<const XmlFile&, pugi::xml_node> {
+            if (node.attribute(name) || !model) return {file, node};
+            return {*model->file, model->object};
+        };
+        const auto number = [&](const char* name, double fallback) {
+            const auto [source, element] = from(name);
+            return NumberAttribute(source, element, name, fallback);
+        };
+        {
+            const auto [source, element] = from("gid");
+            object.gid = uint32_t(IntAttribute(source, element, "gid", 0, 0, UINT32_MAX));
+            if (model && element == model->object && object.gid != 0) TemplateTile(*model, object);
+        }
+        object.x = number("x", 0);
+        object.y = number("y", 0);
+        object.width = number("width", 0);
+        object.height = number("height", 0);
+        if (object.width < 0 || object.height < 0) throw ImportRefusal(object.place, "the size must not be negative");
+        object.rotation = number("rotation", 0);
+        {
+            const auto [source, element] = from("visible");
+            object.visible = FlagAttribute(source, element, "visible", true);
+        }
+        object.blocked = BoolProperty(file, node, "blocked");
+        if (model) {
+            if (!object.blocked) object.blocked = BoolProperty(*model->file, model->object, "blocked");
+            object.properties = ReadProperties(model->object);
+        }
+        for (auto& [name, value] : ReadProperties(node)) object.properties[name] = value;
+        return object;
+    }
+
+    // The template's tile, in the tileset the template names.
+    void TemplateTile(const ObjectTemplate& model, TmxObject& object) const
+    {
+        const SourcePlace place = model.file->Place(model.object);
+        if (!model.tileset) throw ImportRefusal(place, "the template's object shows a tile, but it names no tileset");
+        const uint32_t id = object.gid & TileIdBits;
+        if (id < model.firstGid) {
+            throw ImportRefusal(place, "the tile id " + std::to_string(id) + " lies below the template's firstgid");
+        }
+        object.gid = (object.gid & ~TileIdBits) | (id - model.firstGid);
+        object.tileset = model.tileset;
+    }
+
+    // The template an object names, read on first use. A template may come
+    // from anywhere the map names; what it names in turn (its tileset and
+    // the tileset's pictures) must lie in the map's folder tree, unless the
+    // map names the same tileset itself.
+    const ObjectTemplate& Template(const pugi::xml_node& node)
+    {
+        const SourcePlace namedAt = file.Place(node);
+        const std::string path = file.Resolve(node.attribute("template").value());
+        if (const auto known = templates.find(path); known != templates.end()) return *known->second;
+        auto model = std::make_unique<ObjectTemplate>();
+        model->file = std::make_unique<XmlFile>(ReadWholeFile(path, namedAt), path);
+        const pugi::xml_node root = model->file->Root();
+        if (std::string(root.name()) != "template") {
+            throw ImportRefusal(namedAt, "\"" + path + "\" is not a template file (.tx)");
+        }
+        model->object = root.child("object");
+        if (!model->object) throw ImportRefusal(model->file->Place(root), "the template holds no <object>");
+        if (const pugi::xml_node tileset = root.child("tileset")) {
+            model->firstGid = uint32_t(RequiredIntAttribute(*model->file, tileset, "firstgid", 1, TileIdBits));
+            model->tileset = TemplateTileset(*model->file, tileset);
+        }
+        return *templates.emplace(path, std::move(model)).first->second;
+    }
+
+    size_t TemplateTileset(const XmlFile& templateFile, const pugi::xml_node& node)
+    {
+        const SourcePlace place = templateFile.Place(node);
+        const std::string source = node.attribute("source").value();
+        const std::string path = source.empty() ? "" : templateFile.Resolve(source);
+        if (!path.empty()) {
+            for (size_t i = 0; i < map.tilesets.size(); ++i) {
+                if (map.tilesets[i].file == path) return i;
+            }
+            CheckNamedInside(path, place);
+        }
+        TmxTileset tileset = ReadTileset(templateFile, node, map.orientation);
+        if (tileset.sheet) CheckNamedInside(tileset.sheet->path, tileset.sheet->place);
+        for (const auto& [id, tile] : tileset.tiles) {
+            if (tile.image) CheckNamedInside(tile.image->path, tile.image->place);
+        }
+        // Above every id of the map: no tile of the map's resolves into it.
+        tileset.firstGid = TileIdBits + 1;
+        map.tilesets.push_back(std::move(tileset));
+        return map.tilesets.size() - 1;
+    }
+
+    void CheckNamedInside(const std::string& path, const SourcePlace& place) const
+    {
+        if (InsideFolder(path, folder)) return;
+        if (std::find(namedFiles.begin(), namedFiles.end(), path) != namedFiles.end()) return;
+        throw ImportRefusal(place, "\"" + path +
+                                       "\" lies outside the map's folder: a template may only name files in "
+                                       "the map's folder tree, or tilesets the map names itself");
+    }
+
+    // False for an image layer without a picture, which draws nothing.
+    bool ReadImageLayer(const pugi::xml_node& node, TmxLayer& layer)
+    {
+        // The x and y of older maps place the picture as the offset does.
+        layer.look.offsetX += NumberAttribute(file, node, "x", 0);
+        layer.look.offsetY += NumberAttribute(file, node, "y", 0);
+        layer.repeatX = FlagAttribute(file, node, "repeatx", false);
+        layer.repeatY = FlagAttribute(file, node, "repeaty", false);
+        const pugi::xml_node image = node.child("image");
+        if (!image || (!image.attribute("source").value()[0] && !image.child("data"))) return false;
+        layer.image = ReadImage(file, image);
+        if (image.attribute("trans")) layer.imageTransparentColour = ColourAttribute(file, image, "trans");
+        return true;
+    }
+
+    const XmlFile& file;
+    TmxMap& map;
+    std::string folder;                   // the map's
+    std::vector<std::string> namedFiles;  // the tileset files the map names
+    std::map<std::string, std::unique_ptr<ObjectTemplate>> templates;
+};
 
 void ReadMapHeader(const XmlFile& file, const pugi::xml_node& root, TmxMap& map)
 {
     const SourcePlace place = file.Place(root);
+    map.place = place;
     if (std::string(root.name()) != "map") {
         throw ImportRefusal(place, std::string(root.name()) == "tileset"
                                        ? "this is a tileset file: convert the map (.tmx) that uses it"
                                        : "not a map file: the first element is not <map>");
     }
-    CheckOrientation(file, root);
-    if (FlagAttribute(file, root, "infinite", false)) {
-        throw ImportRefusal(place, "infinite maps are not supported: turn \"Infinite\" off in the map's properties");
+    const std::string orientation = root.attribute("orientation").value();
+    if (orientation == "staggered") {
+        map.orientation = MapOrientation::Staggered;
+        const std::string axis = root.attribute("staggeraxis").as_string("y");
+        const std::string index = root.attribute("staggerindex").as_string("odd");
+        if ((axis != "x" && axis != "y") || (index != "odd" && index != "even")) {
+            throw ImportRefusal(place, "a staggered map needs staggeraxis \"x\" or \"y\" and staggerindex \"odd\" or "
+                                       "\"even\"");
+        }
+        map.staggerX = axis == "x";
+        map.staggerEven = index == "even";
+    } else if (orientation != "isometric") {
+        // Staggered maps are isometric too: the reason holds for them.
+        const std::string kind = orientation == "orthogonal" || orientation == "hexagonal"
+                                     ? orientation + " maps are"
+                                     : "the orientation \"" + orientation + "\" is";
+        throw ImportRefusal(place, kind + " not supported: only isometric (diamond) maps convert");
     }
+    map.infinite = FlagAttribute(file, root, "infinite", false);
     map.width = int(RequiredIntAttribute(file, root, "width", 1, MaxMapSide));
     map.height = int(RequiredIntAttribute(file, root, "height", 1, MaxMapSide));
     if (int64_t(map.width) * map.height > MaxMapCells) {
@@ -461,11 +673,17 @@ void ReadMapHeader(const XmlFile& file, const pugi::xml_node& root, TmxMap& map)
     }
     map.tileWidth = int(RequiredIntAttribute(file, root, "tilewidth", 1, MaxTileSide));
     map.tileHeight = int(RequiredIntAttribute(file, root, "tileheight", 1, MaxTileSide));
+    if (root.attribute("backgroundcolor")) {
+        map.warnings.push_back(ImportRefusal::Describe(place, "the background colour is left out: the program's "
+                                                              "screen is black around the map"));
+    }
 }
 
 void ReadTilesets(const XmlFile& file, const pugi::xml_node& root, TmxMap& map)
 {
-    for (const pugi::xml_node node : root.children("tileset")) map.tilesets.push_back(ReadTileset(file, node));
+    for (const pugi::xml_node node : root.children("tileset")) {
+        map.tilesets.push_back(ReadTileset(file, node, map.orientation));
+    }
     std::stable_sort(map.tilesets.begin(), map.tilesets.end(),
                      [](const TmxTileset& a, const TmxTileset& b) { return a.firstGid < b.firstGid; });
     for (size_t i = 1; i < map.tilesets.size(); ++i) {
@@ -488,7 +706,8 @@ TmxMap ReadTmxText(const std::string& text, const std::string& path)
     ReadMapHeader(file, root, map);
     map.properties = ReadProperties(root);
     ReadTilesets(file, root, map);
-    ReadLayers(file, root, TmxLayerLook{}, map, 0);
+    LayerReader(file, map).ReadLayers(root, TmxLayerLook{}, 0);
+    PlaceOnLattice(map);
     return map;
 }
 

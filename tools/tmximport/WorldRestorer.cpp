@@ -124,8 +124,13 @@ public:
         for (const TmxLayer& layer : tmx.layers) {
             if (layer.kind == TmxLayer::Kind::Tiles) {
                 AddTileLayer(layer, marked);
-            } else {
+            } else if (layer.kind == TmxLayer::Kind::Objects) {
                 AddObjectLayer(layer);
+            } else {
+                world.warnings.push_back(
+                    ImportRefusal::Describe(layer.look.place,
+                                            "image layers are left out of a map made by tmxexport: the world keeps "
+                                            "its own sprite files"));
             }
         }
         std::stable_sort(floorEntries.begin(), floorEntries.end(),
@@ -285,14 +290,16 @@ private:
 
     // --- The map --------------------------------------------------------
 
-    const Named& Resolve(uint32_t gid, const SourcePlace& place) const
+    // A tile named by a global id, or by its id in tileset `inTileset` (a
+    // template's tile).
+    const Named& Resolve(uint32_t gid, const SourcePlace& place, std::optional<size_t> inTileset = {}) const
     {
         const uint32_t id = gid & TileIdBits;
         for (size_t i = tmx.tilesets.size(); i-- > 0;) {
-            if (id < tmx.tilesets[i].firstGid) continue;
+            if (inTileset ? i != *inTileset : id < tmx.tilesets[i].firstGid) continue;
             const auto found = names.find(i);
             if (found != names.end()) {
-                const auto tile = found->second.find(id - tmx.tilesets[i].firstGid);
+                const auto tile = found->second.find(inTileset ? id : id - tmx.tilesets[i].firstGid);
                 if (tile != found->second.end()) return tile->second;
             }
             break;
@@ -319,6 +326,7 @@ private:
             }
             return;
         }
+        if (!KeepsLayer(layer)) return;
         const bool floor = layer.look.floor.value_or(false);
         const int16_t z = int16_t(properties.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
         std::vector<FloorRun> runs;
@@ -353,6 +361,36 @@ private:
         });
     }
 
+    // What the editor shows of a layer that the world's records cannot say
+    // is noted; a layer hidden in the editor is left out, as the editor
+    // leaves it out of its picture. False for such a layer.
+    bool KeepsLayer(const TmxLayer& layer)
+    {
+        if (!layer.look.visible) {
+            Note(layer.look.place, "the layer is hidden in the editor and left out");
+            return false;
+        }
+        if (layer.look.opacity < 1 || layer.look.tint != 0xFFFFFFFFu) {
+            Note(layer.look.place, "the layer's opacity and tint are left out: a map made by tmxexport shows its "
+                                   "sprites' frames as they are");
+        }
+        if (layer.kind == TmxLayer::Kind::Tiles) {
+            for (const uint32_t gid : layer.gids) {
+                if (gid & (FlippedHorizontally | FlippedVertically | FlippedDiagonally)) {
+                    Note(layer.look.place, "the layer's flipped tiles are drawn unflipped: a map made by tmxexport "
+                                           "shows its sprites' frames as they are");
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+
+    void Note(const SourcePlace& place, const std::string& what)
+    {
+        world.warnings.push_back(ImportRefusal::Describe(place, what));
+    }
+
     // A floor tile goes where its index puts it in the floor's order. One the
     // map maker added in the editor has none and is drawn after the tile
     // before it in its layer, or, first in its layer, after every tile of the
@@ -371,16 +409,37 @@ private:
     }
 
     // Each tile object stands on the cell whose drawing position puts its
-    // picture where the editor shows it (the nearest one, once moved).
+    // picture where the editor shows it (the nearest one, once moved). The
+    // layers tmxexport writes keep the program's order ("Manual"); one the
+    // map maker has set to "Top Down" is drawn by the objects' height on the
+    // screen, as the editor draws it, and its floor tiles lose their stored
+    // places in the floor for that order.
     void AddObjectLayer(const TmxLayer& layer)
     {
+        if (!KeepsLayer(layer)) return;
         const bool floor = layer.look.floor.value_or(false);
+        std::vector<const TmxObject*> order;
+        for (const TmxObject& object : layer.objects) order.push_back(&object);
+        if (!layer.drawnInFileOrder) {
+            std::stable_sort(order.begin(), order.end(),
+                             [](const TmxObject* a, const TmxObject* b) { return a->x + a->y < b->x + b->y; });
+        }
         FloorOrderKey previous;
-        for (const TmxObject& object : layer.objects) {
-            if (object.gid == 0) continue;
-            const Named& named = Resolve(object.gid, object.place);
+        for (const TmxObject* entry : order) {
+            const TmxObject& object = *entry;
+            if (object.gid == 0 && !object.tileset) continue;
+            if (!object.visible) {
+                Note(object.place, "the object is hidden in the editor and left out");
+                continue;
+            }
+            if (object.gid & (FlippedHorizontally | FlippedVertically | FlippedDiagonally)) {
+                Note(object.place, "the object's flip is left out: a map made by tmxexport shows its sprites' frames "
+                                   "as they are");
+            }
+            if (object.rotation != 0) Note(object.place, "the object's rotation is left out, as its flip would be");
+            const Named& named = Resolve(object.gid, object.place, object.tileset);
             const Properties own(object.properties, object.place);
-            const TmxTileset& tileset = TilesetOf(object.gid);
+            const TmxTileset& tileset = object.tileset ? tmx.tilesets[*object.tileset] : TilesetOf(object.gid);
             const EditorPoint position = grid.ObjectToScreen(object.x, object.y);
             // The program draws frames at their own size: an object resized in
             // the editor stands where its top-left corner is.
@@ -396,7 +455,9 @@ private:
             const int16_t z = int16_t(own.Whole(worldprop::Z, 0, INT16_MIN, INT16_MAX));
             if (floor) {
                 std::optional<int64_t> index;
-                if (own.Has(worldprop::FloorIndex)) index = own.Whole(worldprop::FloorIndex, 0, 0, INT32_MAX);
+                if (own.Has(worldprop::FloorIndex) && layer.drawnInFileOrder) {
+                    index = own.Whole(worldprop::FloorIndex, 0, 0, INT32_MAX);
+                }
                 AddFloor({x, y, z, named.spriteId, named.name, named.direction}, index, previous);
                 continue;
             }

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr double Pi = 3.14159265358979323846;
+
 // How much of source pixel `index` a destination pixel covers, along one axis.
 struct Share {
     uint32_t index;
@@ -135,6 +137,120 @@ void FlipPicture(RgbaImage& image, bool horizontally, bool vertically)
             const uint32_t fromY = vertically ? image.height - 1 - y : y;
             std::memcpy(&image.rgba[(size_t(y) * image.width + x) * 4], source.Pixel(fromX, fromY), 4);
         }
+    }
+}
+
+void TurnPicture(RgbaImage& image, bool diagonally, bool horizontally, bool vertically)
+{
+    if (diagonally) {
+        const RgbaImage source = image;
+        image.width = source.height;
+        image.height = source.width;
+        for (uint32_t y = 0; y < image.height; ++y) {
+            for (uint32_t x = 0; x < image.width; ++x) {
+                std::memcpy(&image.rgba[(size_t(y) * image.width + x) * 4], source.Pixel(y, x), 4);
+            }
+        }
+    }
+    if (horizontally || vertically) FlipPicture(image, horizontally, vertically);
+}
+
+RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, double pivotY, int64_t& left,
+                        int64_t& top)
+{
+    // Quarter turns exactly, so that whole pixels land on whole pixels.
+    double turns = std::fmod(degrees, 360.0);
+    if (turns < 0) turns += 360;
+    double cosine = std::cos(turns * Pi / 180), sine = std::sin(turns * Pi / 180);
+    if (std::fmod(turns, 90.0) == 0) {
+        const int quarter = int(turns / 90);
+        cosine = quarter == 0 ? 1 : quarter == 2 ? -1 : 0;
+        sine = quarter == 1 ? 1 : quarter == 3 ? -1 : 0;
+    }
+    // The rotated corners, and the whole pixels around them.
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto& [cx, cy] : {std::pair<double, double>{0, 0},
+                                 {double(image.width), 0},
+                                 {0, double(image.height)},
+                                 {double(image.width), double(image.height)}}) {
+        const double dx = cx - pivotX, dy = cy - pivotY;
+        const double x = pivotX + dx * cosine - dy * sine, y = pivotY + dx * sine + dy * cosine;
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    constexpr double Slack = 1e-9;
+    left = int64_t(std::floor(x0 + Slack));
+    top = int64_t(std::floor(y0 + Slack));
+    RgbaImage result;
+    result.width = uint32_t(std::max<int64_t>(1, int64_t(std::ceil(x1 - Slack)) - left));
+    result.height = uint32_t(std::max<int64_t>(1, int64_t(std::ceil(y1 - Slack)) - top));
+    result.rgba.assign(size_t(result.width) * result.height * 4, 0);
+    const bool hard = HardEdged(image);
+    for (uint32_t y = 0; y < result.height; ++y) {
+        for (uint32_t x = 0; x < result.width; ++x) {
+            const double dx = left + x + 0.5 - pivotX, dy = top + y + 0.5 - pivotY;
+            const double sx = pivotX + dx * cosine + dy * sine, sy = pivotY - dx * sine + dy * cosine;
+            // Inside the picture's left and top edges, not its right and
+            // bottom ones, as the editor draws a turned picture.
+            if (sx < -Slack || sy < -Slack || sx >= image.width - Slack || sy >= image.height - Slack) continue;
+            // Bilinear between the four pixel centres around the point,
+            // clamped at the picture's edge; colours weighted by alpha.
+            const double fx = std::clamp(sx - 0.5, 0.0, image.width - 1.0);
+            const double fy = std::clamp(sy - 0.5, 0.0, image.height - 1.0);
+            const uint32_t ix = uint32_t(fx), iy = uint32_t(fy);
+            const double tx = fx - ix, ty = fy - iy;
+            double sum[4] = {0, 0, 0, 0};
+            for (int k = 0; k < 4; ++k) {
+                const uint32_t px = std::min(ix + (k & 1), image.width - 1);
+                const uint32_t py = std::min(iy + (k >> 1), image.height - 1);
+                const double weight = ((k & 1) ? tx : 1 - tx) * ((k >> 1) ? ty : 1 - ty);
+                if (weight == 0) continue;
+                const uint8_t* p = image.Pixel(px, py);
+                for (int c = 0; c < 3; ++c) sum[c] += weight * p[3] * p[c];
+                sum[3] += weight * p[3];
+            }
+            uint8_t* out = &result.rgba[(size_t(y) * result.width + x) * 4];
+            for (int c = 0; c < 3; ++c) out[c] = sum[3] > 0 ? Byte(sum[c] / sum[3]) : 0;
+            out[3] = hard ? (sum[3] >= 127.5 ? 255 : 0) : Byte(sum[3]);
+        }
+    }
+    return result;
+}
+
+void TintPicture(RgbaImage& image, uint32_t rgb)
+{
+    if ((rgb & 0xFFFFFF) == 0xFFFFFF) return;
+    const uint32_t factors[3] = {(rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF};
+    for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
+        const uint32_t alpha = image.rgba[i + 3];
+        for (int c = 0; c < 3; ++c) {
+            // The editor multiplies the picture with the tint, opaque, over
+            // it, and then takes the picture's alpha back: where the picture
+            // is partly clear, the tint shows through by what is clear. In
+            // 255ths, rounded to the nearest.
+            const uint32_t seen = alpha == 255 ? image.rgba[i + size_t(c)]
+                                               : (image.rgba[i + size_t(c)] * alpha + 255 * (255 - alpha) + 127) / 255;
+            const uint32_t product = seen * factors[c];
+            image.rgba[i + size_t(c)] = uint8_t((product + (product >> 8) + 0x80) >> 8);
+        }
+    }
+}
+
+bool NearestOpaqueColour(const RgbaImage& image, double x, double y, uint32_t& rgb)
+{
+    const uint8_t* nearest = NearestOpaque(image, x, y);
+    if (nearest) rgb = RgbOf(nearest);
+    return nearest != nullptr;
+}
+
+void FillPixels(RgbaImage& frame, const RgbaImage& source, const std::vector<uint32_t>& indices)
+{
+    const double toSourceX = double(source.width) / frame.width, toSourceY = double(source.height) / frame.height;
+    for (const uint32_t index : indices) {
+        uint8_t* p = &frame.rgba[size_t(index) * 4];
+        const uint32_t x = index % frame.width, y = index / frame.width;
+        uint32_t rgb = 0;
+        if (p[3] == 0 && NearestOpaqueColour(source, (x + 0.5) * toSourceX, (y + 0.5) * toSourceY, rgb)) SetRgb(p, rgb);
+        p[3] = 255;
     }
 }
 

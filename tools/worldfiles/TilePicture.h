@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Returns the rectangle (x, y, width, height) of `image`, inside which it
 // must lie.
@@ -23,6 +24,36 @@ RgbaImage ResamplePicture(const RgbaImage& image, uint32_t width, uint32_t heigh
 
 // Mirrors `image` left to right, top to bottom, or both.
 void FlipPicture(RgbaImage& image, bool horizontally, bool vertically);
+
+// Turns `image` as the editor turns a tile: swaps it across its diagonal
+// first (x for y), then flips it. With the diagonal, a w x h picture becomes
+// h x w.
+void TurnPicture(RgbaImage& image, bool diagonally, bool horizontally, bool vertically);
+
+// Rotates `image` by `degrees` clockwise on the screen about its point
+// (pivotX, pivotY), in pixels from its top-left corner. Returns the rotated
+// picture, and in (left, top) where its top-left corner lies from the
+// original's. A pixel is drawn when its centre turns back inside the
+// picture, its colour sampled bilinearly there; quarter turns about a
+// pixel's corner or centre move pixels whole. A picture whose pixels are all
+// fully transparent or fully opaque stays so.
+RgbaImage RotatePicture(const RgbaImage& image, double degrees, double pivotX, double pivotY, int64_t& left,
+                        int64_t& top);
+
+// Multiplies every pixel's colour by 0xRRGGBB, channel by channel, as the
+// editor tints a layer; a partly transparent pixel is first lightened by
+// its share of clear, as the editor's multiplication over it lightens it.
+void TintPicture(RgbaImage& image, uint32_t rgb);
+
+// Finds the colour of the opaque pixel of `image` nearest to the point
+// (x, y), in its pixels, a few pixels out at most. Returns false when there
+// is none that near.
+bool NearestOpaqueColour(const RgbaImage& image, double x, double y, uint32_t& rgb);
+
+// Makes the pixels `indices` (y x width + x) of `frame`, which is `source`
+// resampled, opaque: each takes the colour of the nearest opaque pixel of the
+// source under it, where there is one.
+void FillPixels(RgbaImage& frame, const RgbaImage& source, const std::vector<uint32_t>& indices);
 
 // Where a tile layer's cell lies on a picture: the diamond of the map's tile
 // size standing on the picture's bottom-left corner.

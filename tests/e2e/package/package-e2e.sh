@@ -30,7 +30,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 usage="usage: package-e2e.sh <scenario> <zip> <launcher dir> <host tools dir> [<keep dir>]"
 scenario="${1:?$usage}"
 zip="$(realpath "${2:?$usage}")"
-export WINE_RUN_LAUNCHER="$(cd "${3:?$usage}" && pwd)/wine-launcher.exe"
+WINE_RUN_LAUNCHER="$(cd "${3:?$usage}" && pwd)/wine-launcher.exe"
+export WINE_RUN_LAUNCHER
 tools="$(cd "${4:?$usage}" && pwd)"
 keep="${5:-}"
 arch=win32
@@ -84,7 +85,7 @@ expect_debug_line() {
 case "$scenario" in
 contents)
     expected="client-windowed.exe client.exe Pixmix.dll ReadMe.txt SpriteList.txt test.map"
-    listed="$(cd "$bin" && ls | grep -v '\.spr$' | sort | tr '\n' ' ')"
+    listed="$(find "$bin" -mindepth 1 -maxdepth 1 ! -name '.*' ! -name '*.spr' -printf '%f\n' | sort | tr '\n' ' ')"
     [ "$listed" = "$(tr ' ' '\n' <<<"$expected" | sort | tr '\n' ' ')" ] || fail "the package holds: $listed"
     [ "$(ls "$unpacked")" = Client ] || fail "the zip holds more than the Client folder: $(ls "$unpacked")"
     while read -r _ sprite; do

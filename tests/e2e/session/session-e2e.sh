@@ -88,7 +88,7 @@ focus-loss)
         [ $SECONDS -lt $end ] || fail "the program kept using the processor in the background ($used ticks a second)"
     done
     seconds=""
-    for second in 1 2 3; do
+    for _ in 1 2 3; do
         idle_second "$pid" || fail "the program used $used of $ticks_per_second ticks in a second in the background"
         seconds="$seconds $used"
     done
@@ -122,7 +122,7 @@ background-keys)
     make_walker_world
     start_program 1600x1000x24 "$windowed_exe"
     window="$(wait_for_window Client)" || exit 1
-    read -r left top right bottom style <<<"$(client_window rect)"
+    read -r left top right bottom _ <<<"$(client_window rect)"
     crop="$((right - left))x$((bottom - top))+$left+$top"
     shoot start "$crop"
     notepad="$(start_notepad)"

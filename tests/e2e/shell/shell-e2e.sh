@@ -55,6 +55,7 @@ start_program() {
     local runner=()
     # root writes anywhere; without these capabilities it obeys the directory's mode.
     if [ "$mode" = read-only ] && [ "$(id -u)" = 0 ]; then
+        # shellcheck disable=SC2054  # one argument each: setpriv's lists are comma-separated
         runner=(setpriv --bounding-set=-dac_override,-dac_read_search --inh-caps=-dac_override,-dac_read_search)
     fi
     wine_program_start "$work" "$bin/$exe" "${runner[@]}"
