@@ -9,7 +9,6 @@
 #include "world/WorldFacts.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -18,12 +17,6 @@ namespace {
 constexpr const char* WalkAnimation = "walk";
 // Beyond this many places of unreachable cells, the rest are counted in one line.
 constexpr size_t MostRegionsSaid = 10;
-
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 std::string Quoted(const std::string& text)
 {

@@ -24,12 +24,6 @@ namespace fs = std::filesystem;
 
 const char OnlyInAnotherCase[] = ": Windows finds it, the web page does not";
 
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 // Where a name of the world lies in its folder. The program opens it
 // relative to the folder on Windows, which finds a name in any case; the web
 // page and Linux find only the exact one.

@@ -12,9 +12,16 @@
 #include <string>
 #include <vector>
 
-inline char LowerAscii(char c)
+// Whether two names are the same to Windows, which finds a file's name in
+// any case of its letters (those of ASCII, in the names worlds use).
+inline bool SameIgnoringCase(const std::string& a, const std::string& b)
 {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
 }
 
 struct AnimationFacts {
