@@ -4,13 +4,15 @@
 #
 # Builds what the run needs and nothing more (the native content tools and
 # the demo world, and the Windows program: no tests, no benchmarks), then runs
-# client.exe under Wine on the demo world, or on the world folder you name
-# (e.g. one converted from a Tiled map), or on a Tiled map, which tmximport
-# converts first (with the demo world's walker, into build/native/tiled-preview:
-# the map's own folder is not written to). With a display it runs there until
-# Escape; without one it walks both characters for a few seconds in a virtual
-# screen and saves screenshots. --win32 runs the 32-bit deliverable (under
-# qemu: slower) instead of the 64-bit build.
+# client.exe under Wine on the demo world, or on the world folder you name (a
+# relative one from where you typed the command; e.g. one converted from a
+# Tiled map), or on a Tiled map, which tmximport converts first (with the demo
+# world's walker, into build/native/tiled-preview: the map's own folder is not
+# written to). It says what `maptool check` finds in the world first. With a
+# display it runs there until Escape; without one it walks both characters for
+# a few seconds in a virtual screen and saves screenshots (in screenshots/ of
+# the clone). --win32 runs the 32-bit deliverable (under qemu: slower) instead
+# of the 64-bit build.
 # --web builds the web page alone (the native tools and demo world it needs,
 # then the page; no Windows programs, no tests) and serves it on 127.0.0.1,
 # printing its address; given a Tiled map or a world folder, the page shows
@@ -48,7 +50,7 @@ world="${1:-build/native/demo-world}"
 
 .ci/setup-machine "$group"
 
-.ci/build-presets native:maptool,spritetool,tmximport,demo_world "$arch":client,client-windowed,wine-launcher \
+.ci/build-presets native:maptool,spritetool,tmximport,tmxexport,demo_world "$arch":client,client-windowed,wine-launcher \
     -- -DCLIENT_BUILD_TESTS=OFF -DCLIENT_BUILD_BENCHMARKS=OFF
 
 if [[ "$world" = *.tmx ]]; then
@@ -59,4 +61,4 @@ if [[ "$world" = *.tmx ]]; then
 fi
 
 exec tools/run-world/run-world --shots "screenshots/$(date +%Y%m%d-%H%M%S)" \
-    "build/$arch/bin/client.exe" "$world"
+    --maptool build/native/tools/maptool/maptool "build/$arch/bin/client.exe" "$world"

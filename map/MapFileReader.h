@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 enum class MapFault : uint8_t {
     None,
@@ -47,6 +48,11 @@ struct MapFileFault {
     size_t offset = 0;
     int64_t value = 0;
 };
+
+// Returns what is wrong for a person to read, with the byte it was found at,
+// e.g. "the floor tile count 9 does not fit at byte 60"; `width` and `height`
+// are those of the header, when it was read.
+std::string DescribeMapFault(const MapFileFault& fault, uint16_t width, uint16_t height);
 
 // A floor tile or object as the file holds it; `name` points at the 33 bytes
 // of its animationName field.

@@ -37,7 +37,7 @@ bool CanWalk(const TileMap& map, const SceneObject& object, int32_t direction)
 
 Walker::Walker()
 {
-    cursor.speed = 10.0f;
+    cursor.speed = WalkerSpeed;
 }
 
 void Walker::Spawn(TileMap& onMap, int32_t spriteId, int32_t x, int32_t y, int32_t z)

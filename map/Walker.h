@@ -12,6 +12,10 @@ struct SceneEntry;
 extern const int32_t DirectionDX[8];
 extern const int32_t DirectionDY[8];
 
+// A walker plays its walk frames this many times faster than their durations
+// say: a frame of 500 ms shows for 50.
+constexpr float WalkerSpeed = 10.0f;
+
 // The program's map, on which Spawn places a walker when it is given no map of
 // its own. It is process-wide because the walkers are: they are made before
 // the map is loaded and live as long as the process. Start-up sets it once the

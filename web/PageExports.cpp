@@ -9,6 +9,7 @@
 #include "web/PageWorld.h"
 #include "world/FrameLayout.h"
 #include "world/SceneSteps.h"
+#include "world/WorldCheck.h"
 
 #include <emscripten/emscripten.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -72,6 +74,18 @@ EMSCRIPTEN_KEEPALIVE int page_open(const char* folder)
     if (world->Start()) return 1;
     world.reset();
     return 0;
+}
+
+// What the world check (world/WorldCheck.h) finds in the world laid out in
+// `folder`: one finding a line, its file named relative to the folder, a
+// note starting with "note: ", as maptool check says them. Empty when it
+// finds nothing. The script shows them while the world opens and runs.
+EMSCRIPTEN_KEEPALIVE const char* page_check(const char* folder)
+{
+    static std::string text;
+    text.clear();
+    for (const WorldFinding& finding : CheckWorldFolder(folder)) text += FormatFinding(finding) + "\n";
+    return text.c_str();
 }
 
 // The key states the pass polls, one byte per virtual-key code; the script

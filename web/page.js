@@ -29,6 +29,9 @@ const context = canvas.getContext('2d');
 const messageBox = document.getElementById('message');
 const statusLine = document.getElementById('status');
 const notesBox = document.getElementById('notes');
+const findingsBox = document.getElementById('findings');
+const findingsTitle = document.getElementById('findings-title');
+const findingsList = document.getElementById('findings-list');
 const saveButton = document.getElementById('save-world');
 const walkerBox = document.getElementById('walker');
 
@@ -50,6 +53,7 @@ const viewer = {
     module: null,
     opening: null,      // the promise of the world being opened
     notes: '',          // what tmximport printed for the Tiled map opened
+    findings: [],       // what the world check found in the world opened, a line each
     converted: null,    // the world converted from that map: [{path, bytes}]
     liveVersion: 0,     // the version of the live files shown
     keptView: null,     // the view of a world that ended, for the same world reopened
@@ -76,6 +80,26 @@ const moduleFactory = loadScript(simd ? 'viewer-simd.js' : 'viewer-plain.js');
 function showStatus() {
     const what = { loading: 'opening', running: 'running', stopped: 'stopped', failed: 'did not start' }[viewer.state];
     statusLine.textContent = (viewer.world ? viewer.world + ': ' : '') + what + ' (' + kernels + ')';
+    document.title = (viewer.world ? viewer.world + ' - ' : '') + 'Client';
+}
+
+// The world check's lines for the world being opened, in the panel beside
+// the canvas; none hides the panel.
+function showFindings(name, lines) {
+    viewer.findings = lines;
+    findingsList.replaceChildren(...lines.map((line) => {
+        const item = document.createElement('li');
+        item.textContent = line;
+        if (line.startsWith('note: ')) item.className = 'note';
+        return item;
+    }));
+    const hiding = lines.filter((line) => !line.startsWith('note: ')).length;
+    findingsTitle.textContent = name + ': ' + (hiding
+        ? lines.length + (lines.length === 1 ? ' finding' : ' findings') + ', ' + hiding +
+          ' keeping something from showing or walking'
+        : lines.length + (lines.length === 1 ? ' note' : ' notes'));
+    findingsBox.hidden = !lines.length;
+    fitCanvas();
 }
 
 function showMessage(text) {
@@ -200,6 +224,7 @@ async function openWorld(files, name, keepView) {
     viewer.world = name;
     viewer.state = 'loading';
     showMessage('');
+    showFindings(name, []);
     showStatus();
     const opened = (async () => {
         try {
@@ -210,6 +235,8 @@ async function openWorld(files, name, keepView) {
             writeTree(module, WorldFolder, world);
             const folder = module._malloc(WorldFolder.length + 1);
             module.stringToUTF8(WorldFolder, folder, WorldFolder.length + 1);
+            const found = module.UTF8ToString(module._page_check(folder)).split('\n').filter(Boolean);
+            if (viewer.world === name) showFindings(name, found);
             const started = module._page_open(folder);
             module._free(folder);
             if (viewer.world !== name) return;  // another world was opened meanwhile
@@ -270,10 +297,11 @@ async function readFileList(list) {
 // A lone zip is a world or a Tiled map packed; anything else is their files.
 // `read` gives the files (it may fail: too large, unreadable).
 async function openPicked(read, name) {
-    let files;
+    let files, zipName = null;
     try {
         files = await read();
         if (files.length === 1 && /\.zip$/i.test(files[0].path)) {
+            zipName = files[0].path.slice(files[0].path.lastIndexOf('/') + 1);
             files = await readZip(files[0].bytes.buffer.slice(files[0].bytes.byteOffset,
                                                               files[0].bytes.byteOffset + files[0].bytes.length));
         }
@@ -281,10 +309,12 @@ async function openPicked(read, name) {
         viewer.world = name(null);
         viewer.source = null;
         showNotes('');
+        showFindings(viewer.world, []);
         endWorld('failed', error.message);
         return;
     }
-    const world = name(files);
+    // A zip is named as its file is; a folder by its name.
+    const world = zipName || name(files);
     const map = tiledMapOf(files);
     await openSource(map ? { tiled: map, files, name: world } : { files, name: world });
 }
@@ -320,6 +350,7 @@ async function openSource(source, keepView) {
     viewer.world = source.name;
     viewer.state = 'loading';
     showMessage('');
+    showFindings(source.name, []);
     showStatus();
     let result;
     try {
@@ -411,10 +442,15 @@ walkerBox.addEventListener('change', () => {
     if (viewer.source && viewer.source.tiled) viewer.opening = openSource(viewer.source, true);
 });
 
+// The name of what was opened: the folder picked or dropped, the one file,
+// or the Tiled map among loose files.
 function nameOf(files) {
     if (!files.length) return 'nothing';
     const first = files[0].path;
-    return first.includes('/') ? first.slice(0, first.indexOf('/')) : files.length === 1 ? first : 'the files opened';
+    if (first.includes('/')) return first.slice(0, first.indexOf('/'));
+    if (files.length === 1) return first;
+    const map = files.find((f) => /\.tmx$/i.test(f.path));
+    return map ? map.path : 'the files opened';
 }
 
 for (const id of ['open-folder', 'open-files']) {
@@ -514,7 +550,8 @@ window.addEventListener('blur', () => keysDown.fill(0));
 
 function fitCanvas() {
     const stage = document.getElementById('stage');
-    const scale = Math.max(1, Math.floor(Math.min(stage.clientWidth / FrameWidth, stage.clientHeight / FrameHeight)));
+    const beside = findingsBox.hidden ? 0 : 320 + 12;
+    const scale = Math.max(1, Math.floor(Math.min((stage.clientWidth - beside) / FrameWidth, stage.clientHeight / FrameHeight)));
     canvas.style.width = FrameWidth * scale + 'px';
     canvas.style.height = FrameHeight * scale + 'px';
 }

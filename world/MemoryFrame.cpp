@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstring>
 
-MemoryFrame::MemoryFrame() : pixels(size_t(FrameWidth) * FrameHeight, 0)
+MemoryFrame::MemoryFrame() : MemoryFrame(FrameWidth, FrameHeight) {}
+
+MemoryFrame::MemoryFrame(int32_t width, int32_t height) : pixels(size_t(width) * size_t(height), 0)
 {
-    surface = WholeSurfaceBuffer(reinterpret_cast<uint8_t*>(pixels.data()), FrameWidth * 4, FrameWidth, FrameHeight,
-                                 FrameBitsPerPixel);
+    surface =
+        WholeSurfaceBuffer(reinterpret_cast<uint8_t*>(pixels.data()), width * 4, width, height, FrameBitsPerPixel);
 }
 
 void MemoryFrame::Clear()

@@ -10,7 +10,11 @@
 
 class MemoryFrame {
 public:
+    // The program's frame (world/FrameLayout.h).
     MemoryFrame();
+    // A frame of another size, for pictures larger than the screen; both
+    // sides from 1.
+    MemoryFrame(int32_t width, int32_t height);
     // Not copied: the surface points into the frame's own pixels.
     MemoryFrame(const MemoryFrame&) = delete;
     MemoryFrame& operator=(const MemoryFrame&) = delete;

@@ -4,13 +4,6 @@
 #include "sprite/SpriteListFile.h"
 #include "world/FrameLayout.h"
 
-namespace {
-
-constexpr int32_t SpawnX = 1;
-constexpr int32_t SpawnY = 1;
-
-}  // namespace
-
 bool StartScene(TileMap& map, const char** unreadFile)
 {
     // The map turns its sprite ids into registry indices as it loads, so the
@@ -28,8 +21,8 @@ bool StartScene(TileMap& map, const char** unreadFile)
 void PlaceWalkers(TileMap& map, Walker& first, Walker& second)
 {
     first.followsCamera = true;
-    first.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
-    second.Spawn(map, WalkerSpriteId, SpawnX, SpawnY, 0);
+    first.Spawn(map, WalkerSpriteId, WalkerStartX, WalkerStartY, 0);
+    second.Spawn(map, WalkerSpriteId, WalkerStartX, WalkerStartY, 0);
 }
 
 void PollKeys(KeyHeld held, const void* keys, Walker& first, Walker& second)

@@ -14,6 +14,10 @@
 // The id under which "SpriteList.txt" lists the walkers' sprite.
 constexpr int32_t WalkerSpriteId = 2;
 
+// The cell both walkers start on.
+constexpr int32_t WalkerStartX = 1;
+constexpr int32_t WalkerStartY = 1;
+
 // Windows' virtual-key codes; a browser's keyCode is the same for these keys.
 constexpr uint8_t KeyLeft = 0x25, KeyUp = 0x26, KeyRight = 0x27, KeyDown = 0x28;
 
@@ -40,7 +44,7 @@ inline constexpr KeyBinding KeyBindings[] = {
 // `unreadFile` when one is given; the world must not run then.
 bool StartScene(TileMap& map, const char** unreadFile = nullptr);
 
-// Start-up, after StartScene: both walkers on cell (1, 1), the view
+// Start-up, after StartScene: both walkers on their start cell, the view
 // following the first.
 void PlaceWalkers(TileMap& map, Walker& first, Walker& second);
 

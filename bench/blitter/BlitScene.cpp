@@ -1,6 +1,8 @@
 #include "bench/blitter/BlitScene.h"
 
+#include "base/PixelFormats.h"
 #include "bench/BenchSupport.h"
+#include "blitter/SurfaceRect.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,14 +107,8 @@ std::unique_ptr<BlitScene> MakeScene(const BlitSceneShape& shape)
 
 SurfaceBuffer BlitScene::Target(int i)
 {
-    SurfaceBuffer target{};
-    target.firstPixel = ScreenAt(placements[i]);
-    target.lastRowEnd = target.firstPixel + (frameHeight - 1) * ScreenPitch() + frameWidth * bytesPerPixel;
-    target.pitch = ScreenPitch();
-    target.height = frameHeight;
-    target.width = frameWidth;
-    target.bitsPerPixel = static_cast<uint8_t>(bytesPerPixel * 8);
-    return target;
+    return WholeSurfaceBuffer(ScreenAt(placements[i]), ScreenPitch(), frameWidth, frameHeight,
+                              static_cast<uint8_t>(bytesPerPixel * 8));
 }
 
 BlitSource BlitScene::Source(int i) const
@@ -124,8 +120,7 @@ BlitSource BlitScene::Source(int i) const
     source.alphaPitch = frameWidth;
     source.height = frameHeight;
     source.width = frameWidth;
-    // A 5-6-5 key travels as a signed 16-bit value widened to 32 bits.
-    source.colorKey = bytesPerPixel == 4 ? keyPixel : static_cast<uint32_t>(static_cast<int16_t>(keyPixel));
+    source.colorKey = bytesPerPixel == 4 ? keyPixel : Widened565(static_cast<uint16_t>(keyPixel));
     source.bitsPerPixel = static_cast<uint8_t>(bytesPerPixel * 8);
     return source;
 }

@@ -283,12 +283,10 @@ def walker_sprite(out):
             sheet[d * h:(d + 1) * h, f * w:(f + 1) * w] = frames[d][f].rgba
     out.save("walk.png", Picture(sheet, (0, 0)))
     ax, ay = frames[0][0].anchor
-    out.lines += ["duration %d" % walker.FRAME_MS, "anchor %d %d" % (ax, ay)]
-    for d in range(8):
-        out.lines.append("animation walk direction %d" % d)
-        for f in range(walker.FRAMES):
-            ox, oy = walker.frame_offset(d, f)
-            out.lines.append("sheet walk.png %dx%d row %d columns %d-%d offset=%d,%d" % (w, h, d, f, f, ox, oy))
+    # The step line gives frame f of each direction f/8 of the cell's screen
+    # vector as its offset, and an eighth of the step's time.
+    out.lines += ["anchor %d %d" % (ax, ay), "animation walk directions 0-7",
+                  "sheet walk.png %dx%d" % (w, h), "step %d" % walker.STEP_MS]
 
 
 # ---------------------------------------------------------------- the map

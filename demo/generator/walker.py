@@ -4,26 +4,12 @@ import numpy as np
 
 from raytrace import Capsule, Ellipsoid, Material, Picture, cell_noise, outlined, render
 
-# The cell step of each direction code and its screen vector, in pixels.
+# The cell step of each direction code; the figure faces that way. Its frames'
+# offsets, which carry it one cell a step, come from the manifest's step line.
 STEPS = {0: (1, 0), 1: (1, 1), 2: (0, 1), 3: (-1, 1), 4: (-1, 0), 5: (-1, -1), 6: (0, -1), 7: (1, -1)}
 FRAMES = 8
-FRAME_MS = 500  # at the walkers' speed 10 a frame lasts 50 ms: a step takes 0.4 s
+STEP_MS = 400  # a step takes 0.4 s: each frame 50 ms, stored as 500 for the walkers' speed 10
 BOUNDS = (-15, -40, 15, 6)  # screen box around the feet, wide enough for every pose
-
-
-def screen_step(direction):
-    dx, dy = STEPS[direction]
-    return 20 * (dx + dy), 10 * (dx - dy)
-
-
-def round_half_away(v):
-    return int(np.sign(v) * np.floor(abs(v) + 0.5))
-
-
-def frame_offset(direction, frame):
-    """Frame i of N stands i/N of the way to the next cell."""
-    sx, sy = screen_step(direction)
-    return round_half_away(sx * frame / FRAMES), round_half_away(sy * frame / FRAMES)
 
 
 SKIN = Material((238, 192, 152))

@@ -3,7 +3,11 @@
 // and the renderer need, and drawn by the map tool.
 #include "map/TileMap.h"
 #include "sprite/DisplayDepth.h"
+#include "tools/maptool/WorldRender.h"
+#include "tools/spritetool/Manifest.h"
+#include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/PngImage.h"
+#include "tools/worldfiles/SpriteWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -261,5 +265,51 @@ INSTANTIATE_TEST_SUITE_P(Views, DemoWorldRender,
                          ::testing::Values(View{"start", 0, 0}, View{"square", 14, 12}, View{"wood", 8, 30},
                                            View{"far_corner", 38, 38}),
                          [](const ::testing::TestParamInfo<View>& param) { return std::string(param.param.name); });
+
+// The whole map drawn at once is each 640 x 480 frame where the two overlap:
+// the same pictures, in the same order, at the same pixels.
+TEST(DemoWorldWhole, IsTheFramesWhereTheyOverlap)
+{
+    RenderView whole;
+    whole.whole = true;
+    RenderedWorld all;
+    std::string error, unread;
+    ASSERT_TRUE(RenderWorld(DEMO_WORLD_DIR, whole, all, error, unread)) << error;
+    ASSERT_EQ(all.pixels.size(), size_t(all.width) * size_t(all.height));
+    EXPECT_GE(all.width, (all.mapWidth + all.mapHeight) * 20) << "every cell's diamond";
+    EXPECT_GE(all.height, (all.mapWidth + all.mapHeight) * 10);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{14, 12}, std::pair{38, 38}, std::pair{39, 0}}) {
+        RenderView view;
+        view.cameraX = x;
+        view.cameraY = y;
+        view.cameraOffsetX = 3;
+        RenderedWorld frame;
+        ASSERT_TRUE(RenderWorld(DEMO_WORLD_DIR, view, frame, error, unread)) << error;
+        size_t compared = 0, differ = 0;
+        for (int32_t py = 0; py < frame.height; ++py) {
+            const int32_t wy = py - frame.originY + all.originY;
+            for (int32_t px = 0; px < frame.width; ++px) {
+                const int32_t wx = px - frame.originX + all.originX;
+                if (wx < 0 || wy < 0 || wx >= all.width || wy >= all.height) continue;
+                ++compared;
+                differ += frame.pixels[size_t(py) * size_t(frame.width) + size_t(px)] !=
+                          all.pixels[size_t(wy) * size_t(all.width) + size_t(wx)];
+            }
+        }
+        EXPECT_GT(compared, 640u * 480u / 4) << "camera on (" << x << ", " << y << ")";
+        EXPECT_EQ(differ, 0u) << "of " << compared << " pixels, camera on (" << x << ", " << y << ")";
+    }
+}
+
+// The demo walker's manifest says "step 400" where it once gave each of its
+// 64 frames an offset and a duration: both build the same file.
+TEST(DemoWalker, TheStepLineBuildsTheWrittenOutFrames)
+{
+    const ManifestResult written = ReadManifest(DEMO_TEST_DIR "/walker-explicit.txt");
+    ASSERT_TRUE(written.errors.empty()) << written.errors.front();
+    std::vector<uint8_t> built;
+    ASSERT_TRUE(ReadFileBytes(DEMO_WORLD_DIR "/walker.spr", built));
+    EXPECT_TRUE(EncodeSpriteFile(written.sprite) == built);
+}
 
 }  // namespace

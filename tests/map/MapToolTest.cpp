@@ -28,7 +28,7 @@ MapDescription Parse(const std::string& text)
 {
     MapDescription description;
     std::string error;
-    EXPECT_TRUE(ParseMapText(text, description, error)) << error;
+    EXPECT_TRUE(ParseMapText(text, "world.txt", description, error)) << error;
     return description;
 }
 
@@ -98,24 +98,24 @@ TEST(MapTextTest, MistakesNameTheirLine)
         const char* error;
     };
     const Case cases[] = {
-        {"legend . open\ngrid\n.x\nend\n", "line 3: the letter 'x' has no legend"},
-        {"legend . open\ngrid\n..\n...\nend\n", "line 4: every grid row has 2 letters"},
-        {"legend . open\ngrid\n..\n", "line 3: the grid has no end line"},
-        {"object 1 1 0 5 abcdefghijabcdefghijabcdefghijabc 0\n", "line 1: the animation name"},
-        {"size 2 2\ncell 2 0 blocked\n", "line 2: cell (2, 0) lies outside the map"},
-        {"\nfloor 1 2 3 4 five\n", "line 2: floor <x> <y> <z>"},
-        {"object 40000 0 0 1 a 0\n", "line 1: '40000' is not a whole number from -32768 to 32767"},
-        {"colour 3\n", "line 1: unknown statement 'colour'"},
-        {"legend . open\nlegend . blocked\n", "line 2: the letter '.' has a legend already"},
-        {"legend ab open\n", "line 1: a terrain letter is one character"},
-        {"size 1 1\ncell 0 0 data abc\n", "line 2: data takes two hex digits per byte"},
-        {"size 1 1\nsize 2 2\n", "line 2: the map has a size already"},
-        {"legend . sometimes\n", "line 1: expected open or blocked"},
+        {"legend . open\ngrid\n.x\nend\n", "world.txt:3: the letter 'x' has no legend"},
+        {"legend . open\ngrid\n..\n...\nend\n", "world.txt:4: every grid row has 2 letters"},
+        {"legend . open\ngrid\n..\n", "world.txt:3: the grid has no end line"},
+        {"object 1 1 0 5 abcdefghijabcdefghijabcdefghijabc 0\n", "world.txt:1: the animation name"},
+        {"size 2 2\ncell 2 0 blocked\n", "world.txt:2: cell (2, 0) lies outside the map"},
+        {"\nfloor 1 2 3 4 five\n", "world.txt:2: floor <x> <y> <z>"},
+        {"object 40000 0 0 1 a 0\n", "world.txt:1: '40000' is not a whole number from -32768 to 32767"},
+        {"colour 3\n", "world.txt:1: unknown statement 'colour'"},
+        {"legend . open\nlegend . blocked\n", "world.txt:2: the letter '.' has a legend already"},
+        {"legend ab open\n", "world.txt:1: a terrain letter is one character"},
+        {"size 1 1\ncell 0 0 data abc\n", "world.txt:2: data takes two hex digits per byte"},
+        {"size 1 1\nsize 2 2\n", "world.txt:2: the map has a size already"},
+        {"legend . sometimes\n", "world.txt:1: expected open or blocked"},
     };
     for (const Case& c : cases) {
         MapDescription description;
         std::string error;
-        EXPECT_FALSE(ParseMapText(c.text, description, error)) << c.text;
+        EXPECT_FALSE(ParseMapText(c.text, "world.txt", description, error)) << c.text;
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << "got: " << error << "\nwanted: " << c.error;
     }
 }

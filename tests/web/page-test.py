@@ -20,7 +20,9 @@ modules: the SSE2 kernels as WebAssembly SIMD, and the reference kernels.
            wrong magic stops the world with the program's ErrLog line, a
            world without "SpriteList.txt", a damaged zip, zip bombs and a
            file too large to read say so; a good world opened after each of
-           them shows
+           them shows; the world of tests/world/mistakes.txt runs with the
+           world check's findings in the panel beside the canvas, as
+           maptool check says them
   tiled    a Tiled map dropped as a folder and as a zip equals native
            tmximport + maptool render, with the tool's notes; its saved zip
            holds the tool's files; a refused map shows the tool's refusal;
@@ -48,7 +50,9 @@ import numpy
 from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "world"))
 from browser import Browser, PageServer  # noqa: E402
+from mistakes import FINDINGS, make_mistakes_world  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
@@ -644,6 +648,28 @@ def scenario_faults(page, tools, scratch):
         page.open_files([path])
         expect_message("failed", limit, os.path.basename(path))
         expect_good_after(os.path.basename(path))
+
+    expect_findings(page, make_mistakes_world(tools, os.path.join(scratch, "mistakes"), scratch))
+    expect_good_after("the world of mistakes")
+    if "Crate.spr" in page.browser.evaluate("document.getElementById('findings').textContent"):
+        raise Failure("the findings of the world of mistakes are still shown beside the good world")
+
+
+def expect_findings(page, world):
+    """The world runs, and the panel beside the canvas names it and lists
+    the world check's findings, those of maptool check, one line each."""
+    page.open_files([world], "#open-folder")
+    page.expect_running("the world of mistakes")
+    shown = page.browser.evaluate("[...document.querySelectorAll('#findings li')].map((li) => li.textContent)")
+    title = page.browser.evaluate("document.getElementById('findings-title').textContent")
+    hidden = page.browser.evaluate("document.getElementById('findings').hidden")
+    if hidden or shown != FINDINGS or not title.startswith(os.path.basename(world) + ": %d findings" % len(FINDINGS)):
+        raise Failure("the findings panel (hidden: %s) is titled '%s' and shows\n  %s\nwhere maptool check says\n  %s"
+                      % (hidden, title, "\n  ".join(shown), "\n  ".join(FINDINGS)))
+    box = page.browser.element_box("#findings")
+    frame = page.browser.element_box("#frame")
+    if box[0] < frame[0] + frame[2]:
+        raise Failure("the findings panel %s is not beside the canvas %s" % (box, frame))
 
 
 def main():

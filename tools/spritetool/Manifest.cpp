@@ -1,12 +1,16 @@
 #include "tools/spritetool/Manifest.h"
 
+#include "map/TileProjection.h"
+#include "map/Walker.h"
 #include "sprite/AnimationName.h"
 #include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
+#include "tools/worldfiles/ToolPaths.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <sstream>
 
@@ -95,14 +99,18 @@ public:
     {
         std::istringstream lines(text);
         std::string line;
-        while (std::getline(lines, line)) {
+        // The first mistake ends the reading: what follows it would often
+        // fail only because of it.
+        while (result.errors.empty() && std::getline(lines, line)) {
             ++lineNumber;
             Words words;
             std::string error;
             if (!SplitWords(line, words, error)) Error(error);
             else if (!words.empty()) Statement(words);
         }
-        if (result.errors.empty() && result.sprite.animations.empty()) Error("the manifest names no animation");
+        if (!result.errors.empty()) return std::move(result);
+        if (result.sprite.animations.empty()) Error("the manifest names no animation");
+        ApplySteps();
         for (size_t i : emptyAnimations) {
             const AnimationSource& animation = result.sprite.animations[i];
             result.warnings.push_back(name + ": animation " + animation.name + " direction " +
@@ -133,6 +141,7 @@ private:
         else if (word == "frame") FrameLine(words);
         else if (word == "frames") FramesLine(words);
         else if (word == "sheet") SheetLine(words);
+        else if (word == "step") StepLine(words);
         else if (IsSetting(word)) Setting(words);
         else Error("unknown word '" + word + "'");
     }
@@ -360,6 +369,17 @@ private:
             return Error("the sheet has " + std::to_string(columns) + " columns and " + std::to_string(rows) +
                          " rows of " + words[2] + " cells");
         }
+        // Cells that do not divide the picture would cut frames short or
+        // leave a strip of it out: the size is wrong, or the picture.
+        const bool wide = image->width % uint32_t(cellWidth) != 0, high = image->height % uint32_t(cellHeight) != 0;
+        if (wide || high) {
+            return Error(
+                "the sheet " + words[1] + " is " + std::to_string(image->width) + " x " +
+                std::to_string(image->height) + " pixels, which " + words[2] + " cells do not divide: its " +
+                (wide ? "width " + std::to_string(image->width) + " is not a multiple of " + std::to_string(cellWidth)
+                      : "height " + std::to_string(image->height) + " is not a multiple of " +
+                            std::to_string(cellHeight)));
+        }
         for (size_t k = 0; k < current.size(); ++k) {
             for (int32_t column = firstColumn; column <= lastColumn; ++column) {
                 AddFrame(current[k], *image, uint32_t(column * cellWidth), uint32_t((row + int32_t(k)) * cellHeight),
@@ -368,9 +388,59 @@ private:
         }
     }
 
+    // step MS: the animations of the last animation line carry a walker one
+    // cell in their direction over their frames, in MS milliseconds as the
+    // walker plays them. Applied once all their frames are known.
+    void StepLine(const Words& words)
+    {
+        if (!InAnimation()) return Error("step comes after an animation line");
+        int32_t milliseconds = 0;
+        if (words.size() != 2 || !ParseInteger(words[1], 1, 100000000, milliseconds)) {
+            return Error("step takes the milliseconds a step lasts, a whole number from 1");
+        }
+        for (size_t animation : current) {
+            const int32_t direction = result.sprite.animations[animation].direction;
+            if (direction < 0 || direction > 7) {
+                return Error("a step goes in a walker's direction, 0 to 7, not " + std::to_string(direction));
+            }
+            steps[animation] = {milliseconds, lineNumber};
+        }
+    }
+
+    // Frame i of n stands i/n of the way to the next cell, rounded half away
+    // from zero, and the frames share the step's time, stored as the walker's
+    // speed makes it last that long.
+    void ApplySteps()
+    {
+        for (const auto& [index, step] : steps) {
+            AnimationSource& animation = result.sprite.animations[index];
+            const int64_t frames = int64_t(animation.frames.size());
+            if (frames == 0) continue;  // warned as an animation without frames
+            const ScreenPoint cell = TileToScreen({0, 0}, int16_t(DirectionDX[animation.direction]),
+                                                  int16_t(DirectionDY[animation.direction]));
+            const int64_t stored = std::llround(double(step.milliseconds) * WalkerSpeed);
+            if (stored > 2147483647LL) {
+                lineNumber = step.line;
+                return Error("a step of " + std::to_string(step.milliseconds) + " ms is too long to store");
+            }
+            for (int64_t i = 0; i < frames; ++i) {
+                FrameSource& frame = animation.frames[size_t(i)];
+                frame.offsetX = int16_t(std::lround(double(cell.x) * double(i) / double(frames)));
+                frame.offsetY = int16_t(std::lround(double(cell.y) * double(i) / double(frames)));
+                frame.duration = int32_t(stored * (i + 1) / frames - stored * i / frames);
+            }
+        }
+    }
+
+    struct Step {
+        int32_t milliseconds = 0;
+        int line = 0;
+    };
+
     std::string folder;
     std::string name;
     int lineNumber = 0;
+    std::map<size_t, Step> steps;  // by animation
     ManifestResult result;
     FrameSettings defaults;
     FrameSettings settings;
@@ -393,7 +463,7 @@ ManifestResult ReadManifest(const std::string& path)
     FileFault fault;
     if (!ReadFileWithin(path, MaxTextFileBytes, text, fault)) {
         ManifestResult result;
-        result.errors.push_back(path + ": cannot be read: it " + fault.why);
+        result.errors.push_back(path + ": " + WhyUnreadable(path, fault));
         return result;
     }
     const size_t slash = path.find_last_of('/');

@@ -4,6 +4,7 @@
 #include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/FrameImage.h"
 #include "tools/worldfiles/TextValues.h"
+#include "tools/worldfiles/ToolPaths.h"
 
 #include <sstream>
 
@@ -28,7 +29,7 @@ bool ReadSpriteFile(const std::string& path, Sprite& sprite, std::string& error)
     std::vector<uint8_t> bytes;
     FileFault fault;
     if (!ReadFileWithin(path, MaxSpriteFileBytes, bytes, fault)) {
-        error = path + ": cannot be read: it " + fault.why;
+        error = path + ": " + WhyUnreadable(path, fault);
         return false;
     }
     return ReadSpriteBytes(bytes, path, sprite, error);

@@ -2,11 +2,14 @@
 //   spritetool build MANIFEST OUTPUT.spr   a sprite file from PNG frames and a manifest
 //   spritetool print FILE.spr              what a sprite file holds
 //   spritetool unpack FILE.spr FOLDER      its frames as PNG files, with a manifest
+//   spritetool sheet FILE.spr OUTPUT.png   a contact sheet of its frames
 #include "sprite/Sprite.h"
+#include "tools/spritetool/ContactSheet.h"
 #include "tools/spritetool/Manifest.h"
 #include "tools/spritetool/SpriteContents.h"
 #include "tools/worldfiles/Files.h"
 #include "tools/worldfiles/SpriteWriter.h"
+#include "tools/worldfiles/ToolPaths.h"
 
 #include <filesystem>
 #include <iostream>
@@ -19,21 +22,25 @@ int Usage()
     std::cerr << "usage: spritetool build MANIFEST OUTPUT.spr\n"
                  "       spritetool print FILE.spr\n"
                  "       spritetool unpack FILE.spr FOLDER\n"
+                 "       spritetool sheet FILE.spr OUTPUT.png\n"
                  "docs/sprite-tool.md describes the manifest.\n";
     return 2;
+}
+
+int Fail(const std::string& message)
+{
+    std::cerr << "spritetool: " << message << "\n";
+    return 1;
 }
 
 int Build(const std::string& manifestPath, const std::string& output)
 {
     const ManifestResult result = ReadManifest(manifestPath);
-    for (const std::string& warning : result.warnings) std::cerr << "warning: " << warning << "\n";
-    for (const std::string& error : result.errors) std::cerr << "error: " << error << "\n";
-    if (!result.errors.empty()) return 1;
+    for (const std::string& warning : result.warnings) std::cerr << "spritetool: warning: " << warning << "\n";
+    if (!result.errors.empty()) return Fail(result.errors.front());
     const std::vector<uint8_t> bytes = EncodeSpriteFile(result.sprite);
-    if (!WriteFileBytes(output, bytes)) {
-        std::cerr << "error: " << output << ": cannot be written\n";
-        return 1;
-    }
+    std::string error;
+    if (!WriteOutput(output, bytes, error)) return Fail(output + ": " + error);
     size_t frames = 0;
     for (const AnimationSource& animation : result.sprite.animations) frames += animation.frames.size();
     std::cout << output << ": " << result.sprite.animations.size() << " animations, " << frames << " frames, "
@@ -45,10 +52,7 @@ int Print(const std::string& path)
 {
     Sprite sprite = {};
     std::string error;
-    if (!ReadSpriteFile(path, sprite, error)) {
-        std::cerr << "error: " << error << "\n";
-        return 1;
-    }
+    if (!ReadSpriteFile(path, sprite, error)) return Fail(error);
     PrintSprite(sprite, std::cout);
     sprite.FreeSprite();
     return 0;
@@ -58,22 +62,36 @@ int Unpack(const std::string& path, const std::string& folder)
 {
     Sprite sprite = {};
     std::string error, manifest, notes;
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
     const std::string manifestPath = folder + "/sprite.txt";
-    bool ok = ReadSpriteFile(path, sprite, error) && UnpackSprite(sprite, folder, manifest, notes, error);
+    if (!ReadSpriteFile(path, sprite, error)) return Fail(error);
+    bool ok = MakeFolderFor(manifestPath, error) && UnpackSprite(sprite, folder, manifest, notes, error);
     sprite.FreeSprite();
-    if (ok && !WriteFileBytes(manifestPath, std::vector<uint8_t>(manifest.begin(), manifest.end()))) {
-        ok = false;
-        error = manifestPath + ": cannot be written";
+    if (!ok) return Fail(error);
+    if (!WriteOutput(manifestPath, std::vector<uint8_t>(manifest.begin(), manifest.end()), error)) {
+        return Fail(manifestPath + ": " + error);
     }
-    if (ok) {
-        std::cerr << notes;
-        std::cout << folder << "/sprite.txt written with its frames\n";
-        return 0;
-    }
-    std::cerr << "error: " << error << "\n";
-    return 1;
+    std::cerr << notes;
+    std::cout << manifestPath << ": written with its frames\n";
+    return 0;
+}
+
+int Sheet(const std::string& path, const std::string& output)
+{
+    Sprite sprite = {};
+    std::string error;
+    if (!ReadSpriteFile(path, sprite, error)) return Fail(error);
+    RgbaImage sheet;
+    const bool drawn = DrawContactSheet(sprite, sheet, error);
+    int32_t frames = 0;
+    for (int32_t a = 0; a < sprite.animationCount; ++a) frames += sprite.animations[a].frameCount;
+    const int32_t animations = sprite.animationCount;
+    sprite.FreeSprite();
+    if (!drawn) return Fail(path + ": " + error);
+    if (!MakeFolderFor(output, error)) return Fail(output + ": " + error);
+    if (!SavePng(output, sheet, error)) return Fail(error);
+    std::cout << output << ": " << animations << " animations, " << frames << " frames, " << sheet.width << " x "
+              << sheet.height << " pixels\n";
+    return 0;
 }
 
 }  // namespace
@@ -84,5 +102,6 @@ int main(int argc, char** argv)
     if (command == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (command == "print" && argc == 3) return Print(argv[2]);
     if (command == "unpack" && argc == 4) return Unpack(argv[2], argv[3]);
+    if (command == "sheet" && argc == 4) return Sheet(argv[2], argv[3]);
     return Usage();
 }

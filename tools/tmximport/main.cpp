@@ -3,6 +3,7 @@
 //
 //   tmximport <map.tmx> <world folder> [--walker <sprite file>]
 #include "tools/tmximport/TmxImport.h"
+#include "world/WorldCheck.h"
 
 #include <cstdio>
 #include <string>
@@ -47,6 +48,11 @@ int main(int argc, char** argv)
     const bool done = ImportTmx(options, summary, error);
     for (const std::string& warning : summary.warnings) std::fprintf(stderr, "tmximport: note: %s\n", warning.c_str());
     if (!done) return Fail(error);
+    // What the world now refers to that the program will not find or draw
+    // (no walker sprite, say), named relative to the folder written.
+    for (const WorldFinding& finding : CheckWorldFolder(options.folder)) {
+        std::fprintf(stderr, "tmximport: %s%s\n", finding.hides ? "warning: " : "", FormatFinding(finding).c_str());
+    }
     std::printf("%s: %d x %d cells, %zu floor tiles, %zu objects, %zu blocked cells, %zu sprite files\n",
                 options.folder.c_str(), summary.width, summary.height, summary.floorTiles, summary.objects,
                 summary.blockedCells, summary.sprites);

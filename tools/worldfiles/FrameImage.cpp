@@ -1,5 +1,7 @@
 #include "tools/worldfiles/FrameImage.h"
 
+#include "base/PixelFormats.h"
+
 namespace {
 
 Transparency Decide(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t width, uint32_t height, uint32_t key,
@@ -35,7 +37,7 @@ int32_t AnchorY(const FrameSettings& settings, uint32_t height)
 
 uint32_t StoredColour(uint32_t rgb, uint8_t pixelFormat)
 {
-    return pixelFormat == 0 ? rgb & 0xF8FCF8 : rgb & 0xFFFFFF;
+    return pixelFormat == 0 ? RgbOf565(Pack565(rgb)) : rgb & 0xFFFFFF;
 }
 
 FrameSource MakeFrame(const RgbaImage& image, uint32_t x0, uint32_t y0, uint32_t width, uint32_t height,

@@ -76,34 +76,6 @@ private:
     MapSource& map;
 };
 
-std::string Describe(const MapFileFault& fault, const MapSource& map)
-{
-    std::string what;
-    switch (fault.what) {
-    case MapFault::None:
-    case MapFault::WrongMagic: return std::string("not a map file: it does not start with \"") + MapMagic + "\"";
-    case MapFault::EndsInHeader: what = "the file ends inside the header"; break;
-    case MapFault::CellsDoNotFit:
-        what = std::to_string(map.width) + " x " + std::to_string(map.height) + " cells do not fit";
-        break;
-    case MapFault::EndsInCell: what = "the file ends inside a cell"; break;
-    case MapFault::CellDataDoesNotFit:
-        what = "a cell's data length " + std::to_string(fault.value) + " does not fit";
-        break;
-    case MapFault::EndsBeforeFloorCount: what = "the file ends before the floor tile count"; break;
-    case MapFault::FloorCountDoesNotFit:
-        what = "the floor tile count " + std::to_string(fault.value) + " does not fit";
-        break;
-    case MapFault::EndsInFloorTiles: what = "the file ends inside the floor tiles"; break;
-    case MapFault::EndsBeforeObjectCount: what = "the file ends before the object count"; break;
-    case MapFault::ObjectCountDoesNotFit:
-        what = "the object count " + std::to_string(fault.value) + " does not fit";
-        break;
-    case MapFault::OutOfMemory: what = "the map needs more memory than there is"; break;
-    }
-    return what + " at byte " + std::to_string(fault.offset);
-}
-
 }  // namespace
 
 std::vector<uint8_t> EncodeMapFile(const MapSource& map)
@@ -140,6 +112,6 @@ bool DecodeMapFile(const std::vector<uint8_t>& bytes, MapSource& map, std::strin
     SourceBuilder builder(map);
     MapFileFault fault;
     if (ReadMapFile(file, builder, fault)) return true;
-    error = Describe(fault, map);
+    error = DescribeMapFault(fault, map.width, map.height);
     return false;
 }

@@ -8,6 +8,7 @@
 #include <limits>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -16,10 +17,12 @@ struct Terrain {
     uint8_t blocked = 0;
     bool hasFloor = false;
     FloorSource floor;  // x and y come from the grid
+    int line = 0;       // the legend's line
 };
 
 struct Parser {
     MapDescription& out;
+    const std::string& fileName;  // in the messages
     std::string& error;
     int lineNumber = 0;
     std::map<char, Terrain> legend;
@@ -29,10 +32,11 @@ struct Parser {
     std::vector<std::vector<std::string>> cellLines;  // applied once the cells exist
     std::vector<int> cellLineNumbers;
     std::vector<FloorSource> explicitFloor;
+    std::vector<int> explicitFloorLines;
 
     bool Fail(const std::string& message)
     {
-        error = "line " + std::to_string(lineNumber) + ": " + message;
+        error = fileName + ":" + std::to_string(lineNumber) + ": " + message;
         return false;
     }
 
@@ -80,6 +84,7 @@ struct Parser {
         }
         if (t[1].size() != 1) return Fail("a terrain letter is one character, not '" + t[1] + "'");
         Terrain terrain;
+        terrain.line = lineNumber;
         if (!Blocked(t[2], terrain.blocked)) return false;
         if (t.size() > 3) {
             terrain.hasFloor = true;
@@ -110,6 +115,7 @@ struct Parser {
             return false;
         }
         explicitFloor.push_back(tile);
+        explicitFloorLines.push_back(lineNumber);
         return true;
     }
 
@@ -136,6 +142,7 @@ struct Parser {
             return false;
         }
         out.map.objects.push_back(object);
+        out.objectLines.push_back(lineNumber);
         return true;
     }
 
@@ -146,6 +153,7 @@ struct Parser {
         if (!Number(t[1], listing.id)) return false;
         listing.fileName = t[2];
         out.sprites.push_back(listing);
+        out.spriteLines.push_back(lineNumber);
         return true;
     }
 
@@ -187,8 +195,9 @@ struct Parser {
         out.map.width = static_cast<uint16_t>(grid.front().size());
         out.map.height = static_cast<uint16_t>(grid.size());
         out.map.cells.assign(size_t(out.map.width) * out.map.height, CellSource{});
-        std::vector<FloorSource> tiles;
+        std::vector<std::pair<FloorSource, int>> tiles;  // with the line of its legend
         for (int y = 0; y < out.map.height; ++y) {
+            out.rowLines.push_back(gridLine + 1 + y);
             for (int x = 0; x < out.map.width; ++x) {
                 const auto terrain = legend.find(grid[y][x]);
                 if (terrain == legend.end()) {
@@ -200,13 +209,18 @@ struct Parser {
                 FloorSource tile = terrain->second.floor;
                 tile.x = static_cast<int16_t>(x);
                 tile.y = static_cast<int16_t>(y);
-                tiles.push_back(tile);
+                tiles.emplace_back(tile, terrain->second.line);
             }
         }
-        std::stable_sort(tiles.begin(), tiles.end(), [](const FloorSource& a, const FloorSource& b) {
+        std::stable_sort(tiles.begin(), tiles.end(), [](const auto& first, const auto& second) {
+            const FloorSource& a = first.first;
+            const FloorSource& b = second.first;
             return a.x - a.y != b.x - b.y ? a.x - a.y < b.x - b.y : a.x < b.x;
         });
-        out.map.floorTiles = tiles;
+        for (const auto& [tile, line] : tiles) {
+            out.map.floorTiles.push_back(tile);
+            out.floorLines.push_back(line);
+        }
         return true;
     }
 
@@ -254,6 +268,7 @@ struct Parser {
             if (!Cell(cellLines[i])) return false;
         }
         out.map.floorTiles.insert(out.map.floorTiles.end(), explicitFloor.begin(), explicitFloor.end());
+        out.floorLines.insert(out.floorLines.end(), explicitFloorLines.begin(), explicitFloorLines.end());
         return true;
     }
 };
@@ -280,10 +295,10 @@ std::string WithoutLineEnd(std::string line)
 
 }  // namespace
 
-bool ParseMapText(const std::string& text, MapDescription& description, std::string& error)
+bool ParseMapText(const std::string& text, const std::string& name, MapDescription& description, std::string& error)
 {
     description = MapDescription{};
-    Parser parser{description, error};
+    Parser parser{description, name, error};
     std::istringstream lines(text);
     bool inGrid = false;
     for (std::string line; std::getline(lines, line);) {

@@ -1,6 +1,8 @@
 // Pictures as 8-bit RGBA pixels, and PNG files through libpng.
 #pragma once
 
+#include "base/PixelFormats.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,9 +17,7 @@ inline uint32_t RgbOf(const uint8_t* pixel)
 // Sets the red, green and blue bytes of an RGBA pixel from 0xRRGGBB.
 inline void SetRgb(uint8_t* pixel, uint32_t rgb)
 {
-    pixel[0] = static_cast<uint8_t>(rgb >> 16);
-    pixel[1] = static_cast<uint8_t>(rgb >> 8);
-    pixel[2] = static_cast<uint8_t>(rgb);
+    StoreRgbBytes(pixel, rgb);
 }
 
 struct RgbaImage {

@@ -1,6 +1,7 @@
 #include "tools/worldfiles/SpriteWriter.h"
 
 #include "base/ByteWriter.h"
+#include "base/PixelFormats.h"
 #include "sprite/SpriteFile.h"
 
 namespace {
@@ -9,13 +10,11 @@ namespace {
 // blue, green, red.
 void AppendStoredPixel(std::vector<uint8_t>& bytes, uint32_t rgb, uint8_t pixelFormat)
 {
-    const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
     if (pixelFormat == 0) {
-        ByteWriter(bytes).WriteBigEndian(static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
+        ByteWriter(bytes).WriteBigEndian(Pack565(rgb));
     } else {
-        bytes.push_back(static_cast<uint8_t>(b));
-        bytes.push_back(static_cast<uint8_t>(g));
-        bytes.push_back(static_cast<uint8_t>(r));
+        // Blue, green, red: the low three bytes of 0x00RRGGBB in little-endian order.
+        for (int shift : {0, 8, 16}) bytes.push_back(static_cast<uint8_t>(rgb >> shift));
     }
 }
 
