@@ -33,10 +33,20 @@ struct Located {
     std::string spelled;  // its name relative to the folder, as the folder spells it
 };
 
+// Opens the file at `path` for reading when it is a regular file (through
+// links). A FIFO, a device or a folder named like a world's file would block
+// the read or never end it. Returns null when it is not, or cannot be opened.
+std::FILE* OpenRegularFile(const std::string& path)
+{
+    std::error_code failed;
+    if (!fs::is_regular_file(path, failed)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+
 // Reads the whole text file at `path`. Returns false when it cannot be read.
 bool ReadText(const std::string& path, std::string& text)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenRegularFile(path);
     if (!file) return false;
     char buffer[4096];
     size_t got = 0;
@@ -330,7 +340,7 @@ private:
         const std::string path = WorldFile(MapFileName, "the program ends at once", into, name);
         if (path.empty()) return;
         facts.world.mapFile = name;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::FILE* file = OpenRegularFile(path);
         size_t size = 0;
         if (!file || !SizeOfRest(file, size)) {
             if (file) std::fclose(file);
@@ -415,7 +425,7 @@ private:
     // once `into` holds its animations.
     std::string ReadSprite(const std::string& path, int32_t id, SpriteFileFacts& into)
     {
-        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::FILE* file = OpenRegularFile(path);
         size_t size = 0;
         std::string fault;
         Sprite sprite = {};

@@ -36,6 +36,20 @@ def main():
     if demo.returncode != 0:
         print("FAIL: the demo world has findings that hide something:\n" + demo.stdout)
         failed = True
+    # A FIFO where a sprite file should be: the check says it cannot be read
+    # instead of waiting for a writer that never comes.
+    pipe_world = os.path.join(scratch, "pipe-world")
+    shutil.copytree(os.path.join(tools, "demo-world"), pipe_world)
+    os.remove(os.path.join(pipe_world, "walker.spr"))
+    os.mkfifo(os.path.join(pipe_world, "walker.spr"))
+    try:
+        piped = subprocess.run([maptool, "check", pipe_world], capture_output=True, text=True, timeout=60)
+        if piped.returncode != 1 or "walker.spr cannot be read" not in piped.stdout:
+            print("FAIL: a FIFO as walker.spr gave status %d and\n%s" % (piped.returncode, piped.stdout))
+            failed = True
+    except subprocess.TimeoutExpired:
+        print("FAIL: maptool check waited on a FIFO as walker.spr")
+        failed = True
     if not failed:
         print("ok (maptool check): %d findings, one line each" % len(FINDINGS))
     return 1 if failed else 0
