@@ -178,7 +178,9 @@ private:
             if (animation == int64_t(animations.size())) {
                 animations.push_back(
                     {own.Text(worldprop::Name), int32_t(own.Whole(worldprop::Direction, 0, INT32_MIN, INT32_MAX)), {}});
-            } else if (animation + 1 != int64_t(animations.size())) {
+            } else if (animations.empty() || animation + 1 != int64_t(animations.size())) {
+                // Also a first tile without the property: there is no
+                // animation before it for it to continue.
                 own.Refuse(worldprop::Animation,
                            "must follow the tile before it (tiles in the order tmxexport wrote them)");
             }
